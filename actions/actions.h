@@ -1,0 +1,25 @@
+// The two folder actions: the backup copy of both Programs folders and the distribution of
+// assigned entries into category folders.
+#pragma once
+
+#include <string>
+
+class ShellServices;
+
+extern const char* const BackupDoneText;
+extern const char* const BackupIncompleteText;
+extern const char* const BackupPathNotFullText;
+extern const char* const BackupInsideStartMenuText;
+extern const char* const DistributedText;
+extern const char* const DistributedIncompleteText;
+
+// Copies the user's and the all-users Programs folders into `backupFolder` + "Programs\" and
+// + "Common_Programs\", then says whether both copies were made. An unusable folder text is
+// refused with a message before anything is created. A folder that cannot be created throws
+// EInOutError and stops the action.
+void MakeBackup(ShellServices& shell, const std::string& backupFolder);
+
+// Moves every assigned entry into the category folder of its own Programs folder. Returns true
+// when every move succeeded; each failed move shows its code and the loop goes on. A category
+// folder that cannot be created throws EInOutError and stops the loop there.
+bool DistributeItems(ShellServices& shell);

@@ -1,0 +1,54 @@
+// The category table, the catalogue of Start-menu entries and the operations the wizard performs
+// on them. Platform-free: texts are UTF-8.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+constexpr int CategoryCount = 9;
+constexpr int32_t NoCategory = -1;
+
+// Each name is also its category's folder name and button caption; the index is the icon index.
+extern const std::array<std::string, CategoryCount> CategoryNames;
+
+struct TStartMenu {
+    std::string Path;              // Programs folder + "\" + the name as the listing returned it
+    int32_t Category = NoCategory; // 0..8 or NoCategory
+    bool IsUser = false;           // false: all-users Programs folder; true: the user's
+};
+
+// Process-wide catalogue state. An entry's index in StartMenuItems is its identity for the run.
+extern std::vector<TStartMenu> StartMenuItems;
+extern int32_t CurrentCategory;
+
+// A catalogue index with the check mark it is shown with.
+struct TCheckedItem {
+    size_t Index;
+    bool Checked;
+    bool operator==(const TCheckedItem& o) const { return Index == o.Index && Checked == o.Checked; }
+};
+
+// Entries to list for `category`: unassigned ones and those of `category`, in catalogue order;
+// checked exactly when assigned.
+std::vector<TCheckedItem> VisibleItems(int32_t category);
+
+// Writes the shown check marks back: checked entries get `category`, unchecked ones NoCategory.
+void ApplyChecks(int32_t category, const std::vector<TCheckedItem>& items);
+
+// The last path component: the part after the last "\" or ":".
+std::string FileNameOf(const std::string& path);
+
+// The extension of a path's file name, from its last "." (empty if there is none).
+std::string ExtensionOf(const std::string& path);
+
+// The caption shown for an entry: its file name with the extension cut off.
+std::string DisplayName(const std::string& path);
+
+// Number of characters (code points) in a UTF-8 text.
+size_t Utf8Length(const std::string& text);
+
+// The first `count` characters of a UTF-8 text.
+std::string Utf8Prefix(const std::string& text, size_t count);

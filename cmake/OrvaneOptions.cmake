@@ -1,0 +1,36 @@
+# Compiler settings shared by every Orvane target, for MinGW-w64, MSVC and the native Linux build.
+
+option(ORVANE_BUILD_TESTS "Build the tests" ON)
+option(ORVANE_SANITIZE "Build with AddressSanitizer and UBSan (native builds)" OFF)
+set(ORVANE_GOOGLETEST_DIR "/usr/src/googletest" CACHE PATH
+    "GoogleTest sources built with the project when cross-compiling")
+
+if(ORVANE_SANITIZE AND NOT MSVC)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+    # Every Windows call is the wide form; texts are converted at the boundary.
+    add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                            WINVER=0x0601)
+    if(MINGW)
+        # One self-contained executable: no compiler runtime DLLs beside it.
+        add_link_options(-static -static-libgcc -static-libstdc++)
+    endif()
+    if(MSVC)
+        add_compile_options(/utf-8)
+        set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    endif()
+endif()
+
+# Warnings are errors in Orvane's own code (not in GoogleTest's).
+function(orvane_warnings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /WX)
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
+                                                 -Wno-missing-field-initializers)
+    endif()
+endfunction()

@@ -1,0 +1,71 @@
+// The platform operations the rest of Orvane relies on. Platform-free: callers see UTF-8 texts and
+// opaque handles; shell/windows_shell.* is the Windows implementation.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The application title: the caption of the main window and of every message.
+constexpr const char* ApplicationTitle = "Orvane";
+
+// Shell folder identifiers (CSIDL values).
+constexpr int CSIDL_PROGRAMS_ID = 2;
+constexpr int CSIDL_COMMON_PROGRAMS_ID = 23;
+
+// The attribute mask that lists every kind of entry: read-only, hidden, system, volume label,
+// directory and archive.
+constexpr unsigned ListAllAttributes = 63;
+
+enum class ShellOp { Move = 1, Copy = 2 };
+
+struct ShellOpResult {
+    unsigned Code = 0;    // what the shell operation returned; 0 is success
+    bool Aborted = false; // the user cancelled some part of the operation
+    bool Succeeded() const { return Code == 0 && !Aborted; }
+};
+
+// An I/O error carrying the OS error code, raised when a folder cannot be created.
+class EInOutError : public std::runtime_error {
+public:
+    explicit EInOutError(int code);
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// The text that the standard error box shows for an I/O error code.
+std::string IoErrorText(int code);
+
+// The standard error box's text: "." is appended unless the text already ends with "." or with a
+// character that sorts before it.
+std::string ErrorBoxText(const std::string& text);
+
+// An icon handle owned by whoever receives it (an HICON on Windows).
+using IconHandle = void*;
+
+class ShellServices {
+public:
+    virtual ~ShellServices() = default;
+
+    // The shell folder's path without a trailing "\", or nothing if it cannot be located.
+    virtual std::optional<std::string> GetSpecialFolder(int csidl) = 0;
+    // Every name the directory listing of `pattern` returns, "." and ".." included; a listing
+    // that cannot be opened yields no names.
+    virtual std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) = 0;
+    // True only for an existing directory. A trailing "\" is accepted.
+    virtual bool FolderExists(const std::string& path) = 0;
+    // Creates one directory level; throws EInOutError with the OS code on failure.
+    virtual void CreateFolder(const std::string& path) = 0;
+    // Copies or moves one path (wildcards allowed in `from`) with the shell's own dialogs.
+    virtual ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
+                                             const std::string& to) = 0;
+    // A small icon for the entry, with the link overlay for shortcuts; null if there is none.
+    virtual IconHandle ItemIcon(const std::string& path) = 0;
+    // Opens a link or document with its default program.
+    virtual void OpenInShell(const std::string& target) = 0;
+    // A modal message with one OK button and the application title as caption.
+    virtual void ShowMessage(const std::string& text) = 0;
+};

@@ -1,0 +1,26 @@
+// ShellServices on the Windows shell and file system, through the wide (W) calls.
+#pragma once
+
+#include "shell/shell_services.h"
+
+#include <windows.h>
+
+class WindowsShell : public ShellServices {
+public:
+    // The window that owns the shell's dialogs and the opened links; none until the main window
+    // exists.
+    void SetOwnerWindow(HWND owner) { owner_ = owner; }
+
+    std::optional<std::string> GetSpecialFolder(int csidl) override;
+    std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
+    bool FolderExists(const std::string& path) override;
+    void CreateFolder(const std::string& path) override;
+    ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
+                                     const std::string& to) override;
+    IconHandle ItemIcon(const std::string& path) override;
+    void OpenInShell(const std::string& target) override;
+    void ShowMessage(const std::string& text) override;
+
+private:
+    HWND owner_ = nullptr;
+};

@@ -1,0 +1,74 @@
+// A ShellServices that works on an in-memory picture of the file system and records every call,
+// so tests can assert the exact sequence of folder tests, creations, shell operations and messages.
+#pragma once
+
+#include "shell/shell_services.h"
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class FakeShell : public ShellServices {
+public:
+    std::map<int, std::optional<std::string>> specialFolders;
+    std::map<std::string, std::vector<std::string>> listings; // pattern -> names
+    std::set<std::string> folders;                            // existing folders, no trailing "\"
+    std::map<std::string, int> createFailures;                // folder -> OS error code
+    std::map<std::string, ShellOpResult> opResults;           // from -> result (default success)
+    std::function<IconHandle(const std::string&)> iconFor;    // default: no icon
+
+    std::vector<std::string> calls;    // every call but ItemIcon, in order
+    std::vector<std::string> messages; // texts passed to ShowMessage
+    std::vector<std::string> opened;   // targets passed to OpenInShell
+    int iconLookups = 0;
+
+    static std::string Trim(const std::string& path) {
+        std::string p = path;
+        while (p.size() > 1 && p.back() == '\\')
+            p.pop_back();
+        return p;
+    }
+
+    std::optional<std::string> GetSpecialFolder(int csidl) override {
+        calls.push_back("GetSpecialFolder(" + std::to_string(csidl) + ")");
+        auto it = specialFolders.find(csidl);
+        return it == specialFolders.end() ? std::nullopt : it->second;
+    }
+    std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override {
+        calls.push_back("ListFolder(" + pattern + "," + std::to_string(attributes) + ")");
+        auto it = listings.find(pattern);
+        return it == listings.end() ? std::vector<std::string>{} : it->second;
+    }
+    bool FolderExists(const std::string& path) override {
+        calls.push_back("FolderExists(" + path + ")");
+        return folders.count(Trim(path)) != 0;
+    }
+    void CreateFolder(const std::string& path) override {
+        calls.push_back("CreateFolder(" + path + ")");
+        auto it = createFailures.find(Trim(path));
+        if (it != createFailures.end())
+            throw EInOutError(it->second);
+        folders.insert(Trim(path));
+    }
+    ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
+                                     const std::string& to) override {
+        calls.push_back(std::string(op == ShellOp::Copy ? "Copy(" : "Move(") + from + " -> " + to +
+                        ")");
+        auto it = opResults.find(from);
+        return it == opResults.end() ? ShellOpResult{} : it->second;
+    }
+    IconHandle ItemIcon(const std::string& path) override {
+        ++iconLookups;
+        return iconFor ? iconFor(path) : nullptr;
+    }
+    void OpenInShell(const std::string& target) override {
+        calls.push_back("OpenInShell(" + target + ")");
+        opened.push_back(target);
+    }
+    void ShowMessage(const std::string& text) override {
+        calls.push_back("ShowMessage(" + text + ")");
+        messages.push_back(text);
+    }
+};
