@@ -28,7 +28,9 @@ extern int32_t CurrentCategory;
 struct TCheckedItem {
     size_t Index;
     bool Checked;
-    bool operator==(const TCheckedItem& o) const { return Index == o.Index && Checked == o.Checked; }
+    bool operator==(const TCheckedItem& o) const {
+        return Index == o.Index && Checked == o.Checked;
+    }
 };
 
 // Entries to list for `category`: unassigned ones and those of `category`, in catalogue order;

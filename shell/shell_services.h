@@ -54,7 +54,8 @@ public:
     virtual std::optional<std::string> GetSpecialFolder(int csidl) = 0;
     // Every name the directory listing of `pattern` returns, "." and ".." included; a listing
     // that cannot be opened yields no names.
-    virtual std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) = 0;
+    virtual std::vector<std::string> ListFolder(const std::string& pattern,
+                                                unsigned attributes) = 0;
     // True only for an existing directory. A trailing "\" is accepted.
     virtual bool FolderExists(const std::string& path) = 0;
     // Creates one directory level; throws EInOutError with the OS code on failure.

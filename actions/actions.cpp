@@ -1,0 +1,156 @@
+#include "actions/actions.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
+#include "shell/shell_services.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+const char* const BackupDoneText = "Резервная копия создана!";
+const char* const BackupIncompleteText = "Резервная копия создана не полностью!";
+const char* const BackupPathNotFullText = "Укажите полный путь к папке для резервной копии.";
+const char* const BackupInsideStartMenuText =
+    "Папка для резервной копии не может находиться внутри меню \"Пуск\".";
+const char* const DistributedText = "Программы успешно распределены по категориям!";
+const char* const DistributedIncompleteText =
+    "Не все программы удалось распределить по категориям!";
+
+namespace {
+
+// Says whether a shell copy or move was done. A failure shows the code the operation returned; a
+// cancel by the user shows nothing, but still counts as not done.
+bool Report(ShellServices& shell, const ShellOpResult& result) {
+    if (result.Succeeded())
+        return true;
+    if (!result.Aborted)
+        shell.ShowMessage(std::to_string(result.Code));
+    return false;
+}
+
+bool IsAsciiLetter(char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+
+// The path's components after its root, separated by "\".
+std::vector<std::string> Components(const std::string& rest) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('\\', start);
+        if (end == std::string::npos)
+            end = rest.size();
+        parts.push_back(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// A full path: a drive letter with "\" or a UNC path (\\server\share), with no characters that
+// Windows forbids in names and no "." or ".." steps, which would make it relative again.
+bool IsFullPath(const std::string& text) {
+    std::string rest;
+    if (text.size() >= 3 && IsAsciiLetter(text[0]) && text[1] == ':' && text[2] == '\\') {
+        rest = text.substr(3);
+    } else if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') {
+        rest = text.substr(2);
+        const std::vector<std::string> parts = Components(rest);
+        if (parts.size() < 2 || parts[0].empty() || parts[1].empty())
+            return false;
+    } else {
+        return false;
+    }
+    for (char ch : rest) {
+        if (static_cast<unsigned char>(ch) < 0x20 ||
+            std::string("<>:\"|?*/").find(ch) != std::string::npos)
+            return false;
+    }
+    for (const std::string& part : Components(rest)) {
+        if (part == "." || part == "..")
+            return false;
+    }
+    return true;
+}
+
+// Lower-cases the letters of the scripts that folder names commonly use (Latin, Greek, Cyrillic),
+// for a case-insensitive comparison of UTF-8 paths.
+std::u32string Folded(const std::string& utf8) {
+    std::u32string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80    ? 1
+                           : lead >= 0xF0 ? 4
+                           : lead >= 0xE0 ? 3
+                           : lead >= 0xC0 ? 2
+                                          : 1;
+        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
+            (cp >= 0x391 && cp <= 0x3AB) || (cp >= 0x410 && cp <= 0x42F))
+            cp += 0x20;
+        else if (cp >= 0x400 && cp <= 0x40F)
+            cp += 0x50;
+        out.push_back(cp);
+    }
+    return out;
+}
+
+// True when `folder` (ending in "\") is `root` or lies inside it.
+bool IsInside(const std::string& folder, const std::optional<std::string>& root) {
+    if (!root)
+        return false;
+    const std::u32string f = Folded(folder);
+    const std::u32string r = Folded(*root + "\\");
+    return f.compare(0, r.size(), r) == 0;
+}
+
+// Copies the content of a Programs folder into `target`, creating `target` (one level) first.
+bool CopyFolder(ShellServices& shell, const std::optional<std::string>& source,
+                const std::string& target) {
+    if (!shell.FolderExists(target))
+        shell.CreateFolder(target);
+    // A folder that could not be located is not copied: the backup is then incomplete.
+    if (!source)
+        return false;
+    return Report(shell, shell.ShellFileOperation(ShellOp::Copy, *source + "\\*.*", target));
+}
+
+} // namespace
+
+void MakeBackup(ShellServices& shell, const std::string& backupFolder) {
+    if (!IsFullPath(backupFolder)) {
+        shell.ShowMessage(BackupPathNotFullText);
+        return;
+    }
+    const std::string folder = backupFolder.back() == '\\' ? backupFolder : backupFolder + "\\";
+    // Copying a folder into itself never ends.
+    if (IsInside(folder, UserProgramsDir) || IsInside(folder, CommonProgramsDir)) {
+        shell.ShowMessage(BackupInsideStartMenuText);
+        return;
+    }
+    const bool userCopied = CopyFolder(shell, UserProgramsDir, folder + "Programs\\");
+    const bool commonCopied = CopyFolder(shell, CommonProgramsDir, folder + "Common_Programs\\");
+    shell.ShowMessage(userCopied && commonCopied ? BackupDoneText : BackupIncompleteText);
+}
+
+bool DistributeItems(ShellServices& shell) {
+    bool allMoved = true;
+    for (const TStartMenu& entry : StartMenuItems) {
+        const int32_t c = entry.Category;
+        if (c < 0 || c >= CategoryCount)
+            continue;
+        const std::optional<std::string>& root = entry.IsUser ? UserProgramsDir : CommonProgramsDir;
+        if (!root)
+            continue;
+        const std::string target = *root + "\\" + CategoryNames[c];
+        if (!shell.FolderExists(target))
+            shell.CreateFolder(target);
+        const std::string destination = target + "\\" + FileNameOf(entry.Path);
+        if (!Report(shell, shell.ShellFileOperation(ShellOp::Move, entry.Path, destination)))
+            allMoved = false;
+    }
+    return allMoved;
+}

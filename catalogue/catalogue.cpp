@@ -1,0 +1,75 @@
+#include "catalogue/catalogue.h"
+
+#include <algorithm>
+
+const std::array<std::string, CategoryCount> CategoryNames = {
+    "Офисные",          // office
+    "Утилиты",          // utilities
+    "Игры",             // games
+    "Развлечения",      // entertainment
+    "Интернет",         // internet
+    "Программирование", // programming
+    "Графика",          // graphics
+    "Безопасность",     // security
+    "Разное",           // miscellaneous
+};
+
+std::vector<TStartMenu> StartMenuItems;
+int32_t CurrentCategory = 0;
+
+std::vector<TCheckedItem> VisibleItems(int32_t category) {
+    std::vector<TCheckedItem> items;
+    for (size_t i = 0; i < StartMenuItems.size(); ++i) {
+        const int32_t c = StartMenuItems[i].Category;
+        if (c == NoCategory || c == category)
+            items.push_back({i, c != NoCategory});
+    }
+    return items;
+}
+
+void ApplyChecks(int32_t category, const std::vector<TCheckedItem>& items) {
+    for (const TCheckedItem& item : items) {
+        if (item.Index < StartMenuItems.size())
+            StartMenuItems[item.Index].Category = item.Checked ? category : NoCategory;
+    }
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string DisplayName(const std::string& path) {
+    std::string name = FileNameOf(path);
+    // The extension is looked up on a lower-cased copy of the same length, then cut from the
+    // name in its own letter case.
+    std::string lowered = name;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](char ch) { return (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch; });
+    name.resize(name.size() - ExtensionOf(lowered).size());
+    return name;
+}
+
+static bool IsContinuationByte(char ch) {
+    return (static_cast<unsigned char>(ch) & 0xC0) == 0x80;
+}
+
+size_t Utf8Length(const std::string& text) {
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char ch) { return !IsContinuationByte(ch); }));
+}
+
+std::string Utf8Prefix(const std::string& text, size_t count) {
+    size_t pos = 0;
+    for (size_t seen = 0; pos < text.size(); ++pos) {
+        if (!IsContinuationByte(text[pos]) && seen++ == count)
+            break;
+    }
+    return text.substr(0, pos);
+}

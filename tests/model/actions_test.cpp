@@ -1,0 +1,250 @@
+#include "actions/actions.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
+#include "support/fake_shell.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string Common = "C:\\ProgramData\\Start Menu\\Programs";
+const std::string User = "C:\\Users\\Ann\\Start Menu\\Programs";
+
+class ActionsTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    void SetUp() override {
+        ResetCatalogue();
+        CommonProgramsDir = Common;
+        UserProgramsDir = User;
+    }
+    void TearDown() override { ResetCatalogue(); }
+    void Add(const std::string& name, int32_t category, bool isUser) {
+        StartMenuItems.push_back({(isUser ? User : Common) + "\\" + name, category, isUser});
+    }
+};
+
+// --- Backup ---------------------------------------------------------------------------------
+
+TEST_F(ActionsTest, BackupCreatesBothFoldersCopiesUserThenAllUsersAndReportsSuccess) {
+    shell.folders.insert("D:\\backup");
+    MakeBackup(shell, "D:\\backup\\");
+    EXPECT_EQ(shell.calls,
+              (std::vector<std::string>{
+                  "FolderExists(D:\\backup\\Programs\\)", "CreateFolder(D:\\backup\\Programs\\)",
+                  "Copy(" + User + "\\*.* -> D:\\backup\\Programs\\)",
+                  "FolderExists(D:\\backup\\Common_Programs\\)",
+                  "CreateFolder(D:\\backup\\Common_Programs\\)",
+                  "Copy(" + Common + "\\*.* -> D:\\backup\\Common_Programs\\)",
+                  "ShowMessage(Резервная копия создана!)"}));
+}
+
+TEST_F(ActionsTest, BackupReusesExistingFoldersAndAddsTheMissingBackslash) {
+    shell.folders = {"C:\\x\\backup\\Programs", "C:\\x\\backup\\Common_Programs"};
+    MakeBackup(shell, "C:\\x\\backup");
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                               "FolderExists(C:\\x\\backup\\Programs\\)",
+                               "Copy(" + User + "\\*.* -> C:\\x\\backup\\Programs\\)",
+                               "FolderExists(C:\\x\\backup\\Common_Programs\\)",
+                               "Copy(" + Common + "\\*.* -> C:\\x\\backup\\Common_Programs\\)",
+                               "ShowMessage(Резервная копия создана!)"}));
+}
+
+TEST_F(ActionsTest, AFailedCopyShowsItsCodeGoesOnAndTheBackupIsIncomplete) {
+    shell.opResults[User + "\\*.*"] = {1223 + 1, false};
+    MakeBackup(shell, "E:\\b\\");
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"1224", BackupIncompleteText}));
+    EXPECT_EQ(shell.calls[6], "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)");
+}
+
+TEST_F(ActionsTest, ACancelledCopyShowsNoNumberButTheBackupIsIncomplete) {
+    shell.opResults[Common + "\\*.*"] = {0, true};
+    MakeBackup(shell, "E:\\b\\");
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupIncompleteText}));
+    shell.messages.clear();
+    shell.opResults[Common + "\\*.*"] = {1223, true};
+    MakeBackup(shell, "E:\\b\\");
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupIncompleteText}));
+}
+
+TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
+    shell.createFailures["Q:\\missing\\b\\Programs"] = 3;
+    EXPECT_THROW(
+        try { MakeBackup(shell, "Q:\\missing\\b\\"); } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Code(), 3);
+            EXPECT_EQ(ErrorBoxText(e.what()), "Invalid filename.");
+            throw;
+        },
+        EInOutError);
+    EXPECT_EQ(shell.calls.back(), "CreateFolder(Q:\\missing\\b\\Programs\\)");
+    EXPECT_TRUE(shell.messages.empty());
+
+    // A failure at the second folder keeps the first copy.
+    shell.calls.clear();
+    shell.createFailures = {{"E:\\b\\Common_Programs", 5}};
+    EXPECT_THROW(MakeBackup(shell, "E:\\b\\"), EInOutError);
+    EXPECT_EQ(shell.calls[2], "Copy(" + User + "\\*.* -> E:\\b\\Programs\\)");
+    EXPECT_EQ(shell.calls.back(), "CreateFolder(E:\\b\\Common_Programs\\)");
+}
+
+TEST_F(ActionsTest, AnUnknownProgramsFolderIsNotCopiedAndTheBackupIsIncomplete) {
+    UserProgramsDir.reset();
+    MakeBackup(shell, "E:\\b\\");
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                               "FolderExists(E:\\b\\Programs\\)", "CreateFolder(E:\\b\\Programs\\)",
+                               "FolderExists(E:\\b\\Common_Programs\\)",
+                               "CreateFolder(E:\\b\\Common_Programs\\)",
+                               "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)",
+                               "ShowMessage(" + std::string(BackupIncompleteText) + ")"}));
+}
+
+TEST_F(ActionsTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappens) {
+    for (const std::string& text : std::vector<std::string>{
+             "",         "   ",          " C:\\b",      "backup",   "backup\\",   "C:",
+             "C:backup", "C:/backup",    "\\backup",    "\\\\",     "\\\\server", "\\\\server\\",
+             "C:\\a<b",  "C:\\a>b",      "C:\\a|b",     "C:\\a\"b", "C:\\a?b",    "C:\\a*b",
+             "C:\\a:b",  "C:\\x\\..\\y", "C:\\x\\.\\y", "C:\\x\\.."}) {
+        shell.calls.clear();
+        MakeBackup(shell, text);
+        EXPECT_EQ(shell.calls, (std::vector<std::string>{"ShowMessage(" +
+                                                         std::string(BackupPathNotFullText) + ")"}))
+            << "text: [" << text << "]";
+    }
+}
+
+TEST_F(ActionsTest, FullPathsOfBothKindsAreAccepted) {
+    for (const std::string& text :
+         std::vector<std::string>{"C:\\", "z:\\Резерв копия", "\\\\server\\share",
+                                  "\\\\server\\share\\b\\", "C:\\バックアップ"}) {
+        shell.messages.clear();
+        MakeBackup(shell, text);
+        EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupDoneText})) << text;
+    }
+}
+
+TEST_F(ActionsTest, ABackupFolderInsideEitherProgramsFolderIsRefused) {
+    CommonProgramsDir = "C:\\ProgramData\\Пуск\\Programs";
+    for (const std::string& text : std::vector<std::string>{
+             User + "\\", User, "c:\\users\\ann\\START MENU\\programs\\Backup\\",
+             "C:\\PROGRAMDATA\\ПУСК\\programs", "c:\\programdata\\пуск\\Programs\\Ёлка\\b"}) {
+        shell.calls.clear();
+        MakeBackup(shell, text);
+        EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                                   "ShowMessage(" + std::string(BackupInsideStartMenuText) + ")"}))
+            << text;
+    }
+    // A neighbour whose name merely begins like the Programs folder is fine.
+    shell.messages.clear();
+    MakeBackup(shell, User + " backup\\");
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupDoneText}));
+}
+
+// --- Distribution ---------------------------------------------------------------------------
+
+TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) {
+    Add("Games", 2, false);
+    Add("Skip.lnk", NoCategory, false);
+    Add("Editor.lnk", 0, false);
+    Add("Games", 2, true);
+    Add("Chat.lnk", 4, true);
+    const std::vector<TStartMenu> before = StartMenuItems;
+
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_EQ(shell.calls,
+              (std::vector<std::string>{
+                  "FolderExists(" + Common + "\\Игры)", "CreateFolder(" + Common + "\\Игры)",
+                  "Move(" + Common + "\\Games -> " + Common + "\\Игры\\Games)",
+                  "FolderExists(" + Common + "\\Офисные)", "CreateFolder(" + Common + "\\Офисные)",
+                  "Move(" + Common + "\\Editor.lnk -> " + Common + "\\Офисные\\Editor.lnk)",
+                  "FolderExists(" + User + "\\Игры)", "CreateFolder(" + User + "\\Игры)",
+                  "Move(" + User + "\\Games -> " + User + "\\Игры\\Games)",
+                  "FolderExists(" + User + "\\Интернет)", "CreateFolder(" + User + "\\Интернет)",
+                  "Move(" + User + "\\Chat.lnk -> " + User + "\\Интернет\\Chat.lnk)"}));
+    EXPECT_TRUE(shell.messages.empty());
+    // The catalogue keeps the old paths and assignments.
+    ASSERT_EQ(StartMenuItems.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(StartMenuItems[i].Path, before[i].Path);
+        EXPECT_EQ(StartMenuItems[i].Category, before[i].Category);
+    }
+}
+
+TEST_F(ActionsTest, AnExistingCategoryFolderIsReusedAndCreatedOnlyOnce) {
+    shell.folders.insert(Common + "\\Разное");
+    Add("a.lnk", 8, false);
+    Add("b.lnk", 8, false);
+    Add("c.lnk", 1, false);
+    Add("d.lnk", 1, false);
+    EXPECT_TRUE(DistributeItems(shell));
+    int creations = 0;
+    for (const std::string& call : shell.calls)
+        creations += call.rfind("CreateFolder(", 0) == 0;
+    EXPECT_EQ(creations, 1);
+    EXPECT_EQ(shell.calls[1], "Move(" + Common + "\\a.lnk -> " + Common + "\\Разное\\a.lnk)");
+}
+
+TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
+    Add("a.lnk", 0, false);
+    Add("b.lnk", 0, false);
+    Add("c.lnk", 0, true);
+    Add("d.lnk", 0, true);
+    shell.opResults[Common + "\\a.lnk"] = {2, false};
+    shell.opResults[User + "\\c.lnk"] = {0x7C, false};
+    shell.opResults[User + "\\d.lnk"] = {1223, true}; // cancelled: no number
+    EXPECT_FALSE(DistributeItems(shell));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"2", "124"}));
+    int moves = 0;
+    for (const std::string& call : shell.calls)
+        moves += call.rfind("Move(", 0) == 0;
+    EXPECT_EQ(moves, 4);
+}
+
+TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) {
+    Add("a.lnk", 3, false);
+    Add("b.lnk", 6, false);
+    Add("c.lnk", 3, false);
+    shell.createFailures[Common + "\\Графика"] = 5;
+    try {
+        DistributeItems(shell);
+        FAIL() << "the folder failure must stop the distribution";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(ErrorBoxText(e.what()), "File access denied.");
+    }
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{"FolderExists(" + Common + "\\Развлечения)",
+                                                     "CreateFolder(" + Common + "\\Развлечения)",
+                                                     "Move(" + Common + "\\a.lnk -> " + Common +
+                                                         "\\Развлечения\\a.lnk)",
+                                                     "FolderExists(" + Common + "\\Графика)",
+                                                     "CreateFolder(" + Common + "\\Графика)"}));
+}
+
+TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
+    Add("a.lnk", NoCategory, false);
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(shell.calls.empty());
+    ResetCatalogue();
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(ActionsTest, EntriesOfAnUnknownProgramsFolderAreNeverMoved) {
+    Add("a.lnk", 0, true);
+    UserProgramsDir.reset();
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST(ErrorBox, AppendsAFullStopUnlessTheTextEndsInOneOrBelowIt) {
+    EXPECT_EQ(ErrorBoxText(IoErrorText(3)), "Invalid filename.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(5)), "File access denied.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(183)), "I/O error 183.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(2)), "File not found.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(101)), "Disk full.");
+    EXPECT_EQ(ErrorBoxText("Stop!"), "Stop!");
+    EXPECT_EQ(ErrorBoxText("a, b,"), "a, b,");
+    EXPECT_EQ(ErrorBoxText("Done."), "Done.");
+    EXPECT_EQ(ErrorBoxText("path/"), "path/.");
+    EXPECT_EQ(ErrorBoxText(""), ".");
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
+#include "support/fake_shell.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string Common = "C:\\ProgramData\\Start Menu\\Programs";
+const std::string User = "C:\\Users\\Ann\\Start Menu\\Programs";
+
+class ScanTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    void SetUp() override {
+        ResetCatalogue();
+        shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = Common;
+        shell.specialFolders[CSIDL_PROGRAMS_ID] = User;
+    }
+    void TearDown() override { ResetCatalogue(); }
+    static std::vector<std::string> Paths() {
+        std::vector<std::string> out;
+        for (const TStartMenu& e : StartMenuItems)
+            out.push_back(e.Path);
+        return out;
+    }
+};
+
+TEST_F(ScanTest, ListsTheAllUsersFolderFirstThenTheUsersWithTheirOrigin) {
+    shell.listings[Common + "\\*.*"] = {".", "..", "A.lnk", "Tools", "B.lnk"};
+    shell.listings[User + "\\*.*"] = {".", "..", "C.lnk", "A.lnk"};
+    ScanStartMenu(shell);
+
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                               "GetSpecialFolder(23)", "ListFolder(" + Common + "\\*.*,63)",
+                               "GetSpecialFolder(2)", "ListFolder(" + User + "\\*.*,63)"}));
+    EXPECT_EQ(Paths(),
+              (std::vector<std::string>{Common + "\\A.lnk", Common + "\\Tools", Common + "\\B.lnk",
+                                        User + "\\C.lnk", User + "\\A.lnk"}));
+    for (size_t i = 0; i < StartMenuItems.size(); ++i) {
+        EXPECT_EQ(StartMenuItems[i].IsUser, i >= 3) << i;
+        EXPECT_EQ(StartMenuItems[i].Category, NoCategory) << i;
+    }
+    EXPECT_EQ(CommonProgramsDir, Common);
+    EXPECT_EQ(UserProgramsDir, User);
+}
+
+TEST_F(ScanTest, SkipsIniFilesAndExactCategoryNamesOnly) {
+    shell.listings[Common + "\\*.*"] = {"desktop.ini",   "Desktop.INI", "setup.Ini", "Игры",
+                                        "игры",          "Игры.lnk",    "Разное",    "ini",
+                                        "notes.ini.lnk", "Офисные "};
+    ScanStartMenu(shell);
+    EXPECT_EQ(Paths(),
+              (std::vector<std::string>{Common + "\\игры", Common + "\\Игры.lnk", Common + "\\ini",
+                                        Common + "\\notes.ini.lnk", Common + "\\Офисные "}));
+}
+
+TEST_F(ScanTest, AFolderThatCannotBeLocatedIsNeitherScannedNorRecorded) {
+    shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = std::nullopt;
+    shell.specialFolders[CSIDL_PROGRAMS_ID] = std::string();
+    shell.listings["\\*.*"] = {"Windows", "Users"}; // the drive's root, never to be listed
+    ScanStartMenu(shell);
+    EXPECT_TRUE(StartMenuItems.empty());
+    EXPECT_FALSE(CommonProgramsDir.has_value());
+    EXPECT_FALSE(UserProgramsDir.has_value());
+    EXPECT_EQ(shell.calls,
+              (std::vector<std::string>{"GetSpecialFolder(23)", "GetSpecialFolder(2)"}));
+}
+
+TEST_F(ScanTest, OneMissingFolderDoesNotStopTheOther) {
+    shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = std::nullopt;
+    shell.listings[User + "\\*.*"] = {"C.lnk"};
+    ScanStartMenu(shell);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{User + "\\C.lnk"}));
+    EXPECT_TRUE(StartMenuItems[0].IsUser);
+}
+
+TEST_F(ScanTest, AFolderThatCannotBeListedAddsNothing) {
+    ScanStartMenu(shell);
+    EXPECT_TRUE(StartMenuItems.empty());
+    EXPECT_EQ(CommonProgramsDir, Common);
+}
+
+TEST_F(ScanTest, ALongFolderPathIsCutToItsFirst255CharactersWhenJoined) {
+    std::string longFolder = "C:\\";
+    while (Utf8Length(longFolder) < 300)
+        longFolder += "Пуск\\";
+    ScanProgramsFolder(shell, longFolder, true);
+    EXPECT_TRUE(StartMenuItems.empty()); // nothing listed there yet
+
+    shell.listings[longFolder + "\\*.*"] = {"x.lnk"};
+    ScanProgramsFolder(shell, longFolder, true);
+    ASSERT_EQ(StartMenuItems.size(), 1u);
+    EXPECT_EQ(StartMenuItems[0].Path, Utf8Prefix(longFolder, 255) + "\\x.lnk");
+    EXPECT_EQ(Utf8Length(StartMenuItems[0].Path), 255u + 6u);
+}
+
+} // namespace
