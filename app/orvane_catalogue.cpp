@@ -1,0 +1,148 @@
+// orvane-catalogue: runs the start-up scan with the real shell services and prints the catalogue,
+// one entry a line, as UTF-8. Options assign entries, make a backup and distribute, in that order,
+// so that the folder actions can be run and checked without the window.
+#include "actions/actions.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
+#include "shell/wide_text.h"
+#include "shell/windows_shell.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--backup FOLDER] [--distribute]\n"
+    "  Scans both Start-menu Programs folders and prints the catalogue as\n"
+    "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH (ORIGIN is common or user).\n"
+    "  --assign INDEX=CATEGORY  assigns entry INDEX to category 0..8 (repeatable)\n"
+    "  --backup FOLDER          copies both Programs folders into FOLDER\n"
+    "  --distribute             moves every assigned entry into its category folder\n"
+    "  Messages are printed one a line.\n";
+
+void Print(const std::string& text) {
+    fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// The shell services of the window, but messages go to standard output.
+class ConsoleShell : public WindowsShell {
+public:
+    void ShowMessage(const std::string& text) override { Print(text + "\n"); }
+};
+
+struct Options {
+    std::vector<std::pair<long, long>> assignments;
+    std::optional<std::string> backupFolder;
+    bool distribute = false;
+};
+
+bool ParseNumber(const std::string& text, long& value) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    size_t start = text[0] == '-' ? 1 : 0;
+    if (start == text.size())
+        return false;
+    for (size_t i = start; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    value = std::stol(text);
+    return true;
+}
+
+// Reads the options; on a mistake, says what is wrong and returns nothing.
+std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
+    Options options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--assign" && hasValue) {
+            const std::string value = args[++i];
+            const size_t equals = value.find('=');
+            long index = 0;
+            long category = 0;
+            if (equals == std::string::npos || !ParseNumber(value.substr(0, equals), index) ||
+                !ParseNumber(value.substr(equals + 1), category) || index < 0 || category < 0 ||
+                category >= CategoryCount) {
+                error =
+                    "bad assignment '" + value + "': expected INDEX=CATEGORY with CATEGORY 0..8";
+                return std::nullopt;
+            }
+            options.assignments.emplace_back(index, category);
+        } else if (arg == "--backup" && hasValue && !options.backupFolder) {
+            options.backupFolder = args[++i];
+        } else if (arg == "--distribute" && !options.distribute) {
+            options.distribute = true;
+        } else {
+            error = "unexpected argument '" + arg + "'";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::vector<std::string> Arguments() {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; argv && i < count; ++i)
+        args.push_back(Narrow(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+void PrintCatalogue() {
+    for (size_t i = 0; i < StartMenuItems.size(); ++i) {
+        const TStartMenu& entry = StartMenuItems[i];
+        Print(std::to_string(i) + "\t" + (entry.IsUser ? "user" : "common") + "\t" +
+              std::to_string(entry.Category) + "\t" + DisplayName(entry.Path) + "\t" + entry.Path +
+              "\n");
+    }
+}
+
+} // namespace
+
+int main() {
+    // Bytes go out as they are: UTF-8 whatever the console code page.
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::string error;
+    const std::optional<Options> options = Parse(Arguments(), error);
+    if (!options) {
+        fprintf(stderr, "orvane-catalogue: %s\n%s", error.c_str(), Usage);
+        return 2;
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ConsoleShell shell;
+    ScanStartMenu(shell);
+    for (const auto& [index, category] : options->assignments) {
+        if (static_cast<size_t>(index) >= StartMenuItems.size()) {
+            fprintf(stderr, "orvane-catalogue: no entry %ld: the catalogue has %u entries\n%s",
+                    index, static_cast<unsigned>(StartMenuItems.size()), Usage);
+            return 2;
+        }
+    }
+    for (const auto& [index, category] : options->assignments)
+        StartMenuItems[static_cast<size_t>(index)].Category = static_cast<int32_t>(category);
+    PrintCatalogue();
+    try {
+        if (options->backupFolder)
+            MakeBackup(shell, *options->backupFolder);
+        if (options->distribute)
+            Print(
+                std::string(DistributeItems(shell) ? DistributedText : DistributedIncompleteText) +
+                "\n");
+    } catch (const EInOutError& e) {
+        Print(ErrorBoxText(e.what()) + "\n");
+        return 1;
+    }
+    return 0;
+}
