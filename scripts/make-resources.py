@@ -79,21 +79,21 @@ UTILITIES = sprite(
         "Y": "#a8801e", "y": "#f2cc52",
     },
     [
-        "hH..............",
-        "HhH.............",
-        ".HhH............",
-        "..HhH...........",
-        "...HhH..........",
-        "....HhH.........",
-        ".....HhH........",
-        "......HnnH......",
-        "KKKKKKKHnnnHKKK.",
-        "KwwwwwwHYyyyYwK.",
-        "KsgskkkYyyyyyYK.",
-        "KssssssYyYyYyYK.",
-        "KsssssYyYyYyYyY.",
-        "KddddYyYyYyYyYY.",
-        "KKKKKYYYYYYYYY..",
+        "...........HhH..",
+        "...........HhH..",
+        "...........HhH..",
+        "...........HhH..",
+        "...........HhH..",
+        "...........HhH..",
+        "..........HnnnH.",
+        "..........HnnnH.",
+        "KKKKKKKKKKHYyYH.",
+        "KwwwwwwwwKHyYyH.",
+        "KsssssssdKHYyYH.",
+        "KskkkkgsdHyYyYyH",
+        "KsssssssdHYyYyYH",
+        "KddddddddHyYyYyH",
+        "KKKKKKKKKHHHHHHH",
         "................",
     ],
 )
@@ -153,20 +153,20 @@ INTERNET = sprite(
     {"K": "#0b2f78", "b": "#2a6ee0", "l": "#8fb8f8", "o": "#e8a81c", "O": "#9a6a08"},
     [
         "................",
-        "..............oO",
-        "....KKKKKK...oO.",
-        "...KllbbbbK.oO..",
-        "..KlbKKKKbbKO...",
-        "..KbbK..oKbbK...",
-        "..KbbKKoKKbbK...",
-        "..KbbbbbbbbbK...",
-        "..KbbKoKKKKKK...",
-        "..KbbKO.........",
-        ".oKbbbKKKKbK....",
-        "oO.KbbbbbbbK....",
-        "oO..KKKKKKK.....",
-        ".oO.............",
-        "..oO............",
+        "................",
+        "........ooooooo.",
+        "....KKKKKKK...o.",
+        "...KllbbbbbK..o.",
+        "..KlbKKKKKbbK.o.",
+        "..KbbK...KbbKoo.",
+        ".oKbbbbbbbbbKo..",
+        "o.KbbKKKKKKoo...",
+        "o.KbbK....oo....",
+        "o.KbbbKKKoobK...",
+        "o..KbbboobbbK...",
+        "o...KooKKKKK....",
+        "ooooo...........",
+        "................",
         "................",
     ],
 )
@@ -238,7 +238,7 @@ SECURITY = sprite(
     [
         "KKKKKKKKKKKKKKK.",
         "K111111K222222K.",
-        "K1rrrrrK2ggggggK",
+        "K1rrrrrK2gggggK.",
         "K1rrrrrK2gggggK.",
         "K1rrrrrK2gggggK.",
         "K1rrrrrK2gggggK.",
@@ -532,22 +532,22 @@ MENU_ICONS = {
         ],
     ),
     "cards": sprite(
-        {"K": "#404040", "w": "#ffffff", "r": "#d82020", "k": "#202020", "s": "#e8e8e8"},
+        {"K": "#404040", "w": "#ffffff", "r": "#d82020", "b": "#3a6ad0", "l": "#9ab8f0"},
         [
             "................",
             ".KKKKKKKK.......",
-            ".KwwwwwwK.......",
-            ".KwkwwwwKKKKKK..",
-            ".KwkkwwKwwwwwwK.",
-            ".KkkkkwKwrwwwwK.",
-            ".KwwkwwKwrrwrwK.",
-            ".KwwwwwKwrrrrwK.",
-            ".KwwwwwKwrrrrwK.",
-            ".KwwwwwKwwrrwwK.",
-            ".KKKKKKKwwwrwwK.",
-            ".......KwwwwwwK.",
-            ".......KwwwwwwK.",
-            ".......KKKKKKKK.",
+            ".KblblblK.......",
+            ".KlbKKKKKKKKK...",
+            ".KblKwwwwwwwK...",
+            ".KlbKwwwrwwwK...",
+            ".KblKwwrrrwwK...",
+            ".KlbKwrrrrrwK...",
+            ".KblKrrrrrrrK...",
+            ".KlbKwrrrrrwK...",
+            ".KKKKwwrrrwwK...",
+            "....KwwwrwwwK...",
+            "....KwwwwwwwK...",
+            "....KKKKKKKKK...",
             "................",
             "................",
         ],
@@ -603,8 +603,8 @@ MENU_ICONS = {
             "KwwwwwwwwwwwwwK.",
             "KwssssssssyyswK.",
             "KwssssssssyyswK.",
-            "KwsssmsssssssswK",
-            "KwssmmmssssssswK",
+            "KwsssmssssssswK.",
+            "KwssmmmsssssswK.",
             "KwsmmmmmsgggswK.",
             "KwmmmmmmgggggwK.",
             "KwgggggggGGggwK.",
@@ -653,6 +653,7 @@ HIGHLIGHT_TEXT = "#ffffff"
 ITEM_HEIGHT = 18
 PAD = 2                   # space between the border and the items
 SHADOW = 3                # offset of the soft drop shadow
+SUBMENU_OVERLAP = 3       # a submenu opens over the right edge of its parent
 ICON_LEFT = 2             # icon and caption positions inside an item
 TEXT_LEFT = ICON_LEFT + 16 + 5
 
@@ -750,6 +751,13 @@ BEFORE_ITEMS = [
     ("purple", "Zubra Словарь", False),
 ]
 
+BEFORE_OPEN = (0, 6)  # column and row of the open program group
+BEFORE_SUBMENU = [
+    ("teal", "Brisko Archiver", False),
+    ("help", "Справка", False),
+    ("document", "Readme.txt", False),
+]
+
 CATEGORY_NAMES = ["Офисные", "Утилиты", "Игры", "Развлечения", "Интернет", "Программирование",
                   "Графика", "Безопасность", "Разное"]
 OPEN_CATEGORY = 6  # "Графика", the example the welcome text gives
@@ -770,7 +778,12 @@ def welcome_before(font):
     columns = [(column_width(font, items), items) for items in columns]
     width, height = menu_size(columns)
     assert width + SHADOW + 2 <= img.width and height + SHADOW + 2 <= img.height, (width, height)
-    draw_menu(img, font, ((img.width - SHADOW - width) // 2, (img.height - SHADOW - height) // 2), columns)
+    origin = ((img.width - SHADOW - width) // 2, (img.height - SHADOW - height) // 2)
+    _, items = draw_menu(img, font, origin, columns, highlight=BEFORE_OPEN)
+    # The open program group covers part of the second column, as cascades do.
+    left, top, right, _ = items[BEFORE_OPEN]
+    sub = [(column_width(font, BEFORE_SUBMENU), BEFORE_SUBMENU)]
+    draw_menu(img, font, (right - SUBMENU_OVERLAP, top - 1 - PAD), sub)
     return img
 
 
@@ -781,14 +794,13 @@ def welcome_after(font):
     sub = [(column_width(font, AFTER_SUBMENU) - 12, AFTER_SUBMENU)]
     main_w, main_h = menu_size(main)
     sub_w, sub_h = menu_size(sub)
-    overlap = 3  # a submenu opens over the right edge of its parent
-    total_w = main_w - overlap + sub_w + SHADOW
+    total_w = main_w - SUBMENU_OVERLAP + sub_w + SHADOW
     left = (img.width - total_w) // 2
     sub_top_offset = OPEN_CATEGORY * ITEM_HEIGHT  # the submenu's first item lines up with its folder
     total_h = max(main_h, sub_top_offset + sub_h) + SHADOW
     top = (img.height - total_h) // 2
     draw_menu(img, font, (left, top), main, highlight=(0, OPEN_CATEGORY))
-    draw_menu(img, font, (left + main_w - overlap, top + sub_top_offset), sub)
+    draw_menu(img, font, (left + main_w - SUBMENU_OVERLAP, top + sub_top_offset), sub)
     return img
 
 

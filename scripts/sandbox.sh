@@ -102,9 +102,12 @@ fi
 linux_folder() {
     local unix
     unix=$("$scripts_dir/wine-run.sh" winepath -u "$1" 2>/dev/null | tr -d '\r')
-    unix=${unix%/}
-    [ -d "$unix" ] || { echo "sandbox.sh: no Linux folder for $1" >&2; return 1; }
-    echo "$unix"
+    # winepath answers through dosdevices/c:; the real folder is under drive_c.
+    if [ -z "$unix" ] || [ ! -d "$unix" ]; then
+        echo "sandbox.sh: no Linux folder for $1" >&2
+        return 1
+    fi
+    (cd "$unix" && pwd -P)
 }
 common=$(linux_folder "${folders[0]}")
 user=$(linux_folder "${folders[1]}")

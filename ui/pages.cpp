@@ -21,7 +21,7 @@ bool IsForwarded(UINT message) {
     }
 }
 
-LRESULT ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // A child asks its parent about the cursor first; the form gives links the hand.
     const bool childCursor = message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) != hwnd;
     if (IsForwarded(message) || childCursor)

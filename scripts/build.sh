@@ -1,0 +1,23 @@
+#!/bin/bash
+# Configures and builds Orvane. Usage: build.sh native|i686|x86_64|run
+#   native  the platform-free model and its tests, with AddressSanitizer and UBSan
+#   i686    the product: 32-bit Windows, MinGW-w64, statically linked
+#   x86_64  the same sources for 64-bit Windows
+#   run     the Windows build that this machine's Wine can run (i686 or x86_64)
+set -euo pipefail
+. "$(dirname "$0")/wine-env.sh"
+root=$orvane_root
+kind=${1:?usage: build.sh native|i686|x86_64|run}
+[ "$kind" = run ] && kind=$ORVANE_TARGET
+case "$kind" in
+native) dir=$root/build/native
+        args=(-DORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
+i686|x86_64) dir=$root/build/windows-$kind
+        args=(-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw-w64-$kind.cmake -DCMAKE_BUILD_TYPE=Release)
+        # Tests are built where they can run.
+        [ "$kind" = "$ORVANE_TARGET" ] || args+=(-DORVANE_BUILD_TESTS=OFF) ;;
+*) echo "build.sh: unknown build '$kind'" >&2; exit 2 ;;
+esac
+[ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
+echo "$dir"

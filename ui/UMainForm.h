@@ -1,0 +1,123 @@
+// The main window: a three-page wizard that assigns the Start menu's entries to categories,
+// backs up both Programs folders and moves the assigned entries into category folders.
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "shell/shell_services.h"
+#include "ui/fonts.h"
+#include "ui/handles.h"
+#include "ui/layout.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// One category button of ToolBar1. Not owned: the toolbar owns its buttons.
+struct TToolButton {
+    int Command; // the toolbar's command ID of the button
+    int Tag;     // its category
+};
+
+// Shows the text of a failure that no handler dealt with (the standard error box).
+using TErrorReporter = std::function<void(const std::string& text)>;
+
+class TMainForm {
+public:
+    // Creates the window, still hidden, with all its controls, and runs FormCreate. Without a
+    // reporter, failures show in a system message box with an error icon.
+    explicit TMainForm(ShellServices& shell, TErrorReporter reporter = {});
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // Shows the window. The first time, TabSheet3Show and then FormShow run before it appears.
+    void Show(int showCommand);
+
+    HWND Handle() const { return handle_; }
+    HWND Control(ControlId id) const;
+    // The visible page: 0 welcome, 1 categories, 2 final.
+    int ActivePage() const { return activePage_; }
+    int Dpi() const { return dpi_; }
+
+    std::string AppDir;                       // the executable's folder, ending in "\"
+    std::vector<TToolButton> CategoryButtons; // in creation order: [j] is category 8 - j
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs `action`; a failure is shown in the standard error box instead of propagating.
+    template <class Action> void Guarded(Action&& action);
+    void ReportFailure(const std::string& what);
+
+    // Window set-up and layout.
+    void CreateControls();
+    HWND CreateControl(const TControlLayout& layout, HINSTANCE instance);
+    void SetUpToolBar(HWND toolbar, HINSTANCE instance);
+    void SetUpListView(HWND list);
+    void CenterOnScreen();
+    void ApplyDpi();
+    void PlaceControls();
+    int FitToolBar(HWND toolbar, const RECT& designed);
+    const TControlLayout* LayoutOfWindow(HWND control) const;
+
+    // Messages.
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(const NMHDR& header);
+    void OnListItemChanged(const NMLISTVIEW& change);
+    LRESULT OnCtlColorStatic(HDC dc, HWND control);
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void RestoreFocus();
+
+    // Pages and buttons.
+    void SetActivePage(int page);
+    void SetEnabled(ControlId id, bool enabled);
+    void SetVisible(ControlId id, bool visible);
+    void MoveFocusAwayFrom(HWND control);
+
+    // The program list.
+    std::vector<TCheckedItem> ShownItems() const;
+    TCheckedItem ShownItem(int item) const;
+    void SetAllChecks(bool checked);
+    int ItemImage(size_t index);
+    void SetListViewStyle(DWORD viewStyle);
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void TabSheet1Show();
+    void TabSheet2Show();
+    void TabSheet3Show();
+    void ToolButtonClick(const TToolButton& sender);
+    void ListView1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Label10Click();
+    void Label13Click();
+
+    ShellServices& shell_;
+    TErrorReporter reporter_;
+    HWND handle_ = nullptr;
+    std::array<HWND, ControlCount> controls_{}; // in FormLayout's order; destroyed with handle_
+    int dpi_ = DesignDpi;
+    int activePage_ = 2;
+    bool shown_ = false;
+    bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
+    HWND lastFocus_ = nullptr;
+
+    TImageList ImageList1; // program icons
+    TImageList ImageList2; // category icons
+    std::map<size_t, int> iconImages_; // catalogue index -> image in ImageList1 or I_IMAGENONE
+    std::map<ControlId, TBitmap> pictures_;
+    TFontCache fonts_{DesignDpi};
+};
