@@ -73,7 +73,7 @@ OFFICE = sprite(
 # 1, utilities: a disk drive with a broom leaning across it.
 UTILITIES = sprite(
     {
-        "K": "#404040", "w": "#f4f4f4", "s": "#c8c8c8", "d": "#8e8e8e", "k": "#2a2a2a",
+        "K": "#404040", "w": "#f4f4f4", "l": "#dcdcdc", "s": "#c8c8c8", "d": "#8e8e8e", "k": "#2a2a2a",
         "g": "#38d038",
         "H": "#5c3412", "h": "#b8742e", "n": "#c8321e",
         "Y": "#a8801e", "y": "#f2cc52",
@@ -84,13 +84,13 @@ UTILITIES = sprite(
         "...........HhH..",
         "...........HhH..",
         "...........HhH..",
-        "...........HhH..",
         "..........HnnnH.",
-        "..........HnnnH.",
-        "KKKKKKKKKKHYyYH.",
-        "KwwwwwwwwKHyYyH.",
+        "KKKKKKKKKKHnnnH.",
+        "KwwwwwwwwKHYyYH.",
+        "KllllllllKHyYyH.",
         "KsssssssdKHYyYH.",
-        "KskkkkgsdHyYyYyH",
+        "KskkkkksdKHyYyH.",
+        "KsssssgsdHyYyYyH",
         "KsssssssdHYyYyYH",
         "KddddddddHyYyYyH",
         "KKKKKKKKKHHHHHHH",
@@ -150,22 +150,22 @@ ENTERTAINMENT = sprite(
 
 # 4, internet: a blue letter e circled by an orbit.
 INTERNET = sprite(
-    {"K": "#0b2f78", "b": "#2a6ee0", "l": "#8fb8f8", "o": "#e8a81c", "O": "#9a6a08"},
+    {"K": "#0b2f78", "b": "#2a6ee0", "l": "#8fb8f8", "o": "#e49a12"},
     [
         "................",
-        "................",
-        "........ooooooo.",
-        "....KKKKKKK...o.",
-        "...KllbbbbbK..o.",
+        "............ooo.",
+        "..........oo...o",
+        "....KKKKKKK....o",
+        "...KllbbbbbK...o",
         "..KlbKKKKKbbK.o.",
-        "..KbbK...KbbKoo.",
-        ".oKbbbbbbbbbKo..",
-        "o.KbbKKKKKKoo...",
-        "o.KbbK....oo....",
-        "o.KbbbKKKoobK...",
-        "o..KbbboobbbK...",
-        "o...KooKKKKK....",
-        "ooooo...........",
+        "..KbbK...KbbKo..",
+        "..Kbbbbbbbbbo...",
+        "..KbbKKKKKKoK...",
+        "..KbbK....o.....",
+        ".oKbbbKKooKbK...",
+        "o..KbboobbbbK...",
+        "o...ooKKKKKK....",
+        ".ooo............",
         "................",
         "................",
     ],
@@ -579,7 +579,7 @@ MENU_ICONS = {
             "................",
             "..KKKKKKKKKKK...",
             "..KlllllllllK...",
-            "..KlgggggggggK..",
+            "..KlggggggggK...",
             "..KlggggwgggK...",
             "..KlgggwwwggK...",
             "..KlggwwwwwgK...",
@@ -666,13 +666,15 @@ def menu_font():
 
 
 def column_width(font, items):
-    """Width of one menu column: icon, gap, the longest caption, room for an arrow."""
+    """Width of one menu column: icon, gap, the longest caption, room for an arrow if needed."""
     longest = max(font.getlength(name) for _, name, _ in items)
-    return TEXT_LEFT + int(longest + 0.999) + 16
+    right = 16 if any(submenu for _, _, submenu in items) else 8
+    return TEXT_LEFT + int(longest + 0.999) + right
 
 
 def menu_size(columns):
-    width = sum(columns[i][0] for i in range(len(columns))) + (len(columns) - 1) + 2 * (PAD + 1)
+    """Outer size of a menu: its columns, the lines between them, padding and border."""
+    width = sum(w for w, _ in columns) + (len(columns) - 1) + 2 * (PAD + 1)
     rows = max(len(items) for _, items in columns)
     return width, rows * ITEM_HEIGHT + 2 * (PAD + 1)
 
@@ -730,24 +732,24 @@ BEFORE_ITEMS = [
     ("globe", "Rivetta Browser", False),
     ("document", "Readme", False),
     ("folder", "Brisko Archiver", True),
-    ("gear", "Jolt Tweaker", False),
+    ("gear", "Vintor Tweaker", False),
     ("uninstall", "Удалить Brisko", False),
     ("cards", "Sable Solitaire", False),
     ("mail", "Nordwick Mail", False),
     ("folder", "Quillet Notes", True),
-    ("disc", "Ember Burner", False),
+    ("disc", "Embero Burner", False),
     ("green", "Yarrow Calc", False),
     ("folder", "Tarnix Games", True),
     ("help", "Справка Kelvo", False),
     ("shield", "Wispen Guard", False),
-    ("picture", "Pixaro Viewer", False),
+    ("picture", "Fotaro Viewer", False),
     ("folder", "Cobalto FTP", True),
     ("chat", "Harbo Chat", False),
-    ("red", "Dune Racer", False),
+    ("red", "Sandrift Racer", False),
     ("note", "Kelvo Radio", False),
     ("folder", "Vennor Tools", True),
     ("document", "Лицензия", False),
-    ("palette", "Lumeo Paint", False),
+    ("palette", "Kolorix Paint", False),
     ("purple", "Zubra Словарь", False),
 ]
 
@@ -764,9 +766,9 @@ OPEN_CATEGORY = 6  # "Графика", the example the welcome text gives
 
 # What the open category folder holds.
 AFTER_SUBMENU = [
-    ("palette", "Lumeo Paint", False),
-    ("picture", "Pixaro Viewer", False),
-    ("purple", "Vektra Draw", False),
+    ("palette", "Kolorix Paint", False),
+    ("picture", "Fotaro Viewer", False),
+    ("purple", "Skitsa Draw", False),
     ("teal", "Фотоальбом", False),
 ]
 
@@ -791,7 +793,7 @@ def welcome_after(font):
     img = Image.new("RGB", (321, 250), PAGE)
     main_items = [(CATEGORY_ICONS[k], name, True) for k, name in enumerate(CATEGORY_NAMES)]
     main = [(column_width(font, main_items), main_items)]
-    sub = [(column_width(font, AFTER_SUBMENU) - 12, AFTER_SUBMENU)]
+    sub = [(column_width(font, AFTER_SUBMENU), AFTER_SUBMENU)]
     main_w, main_h = menu_size(main)
     sub_w, sub_h = menu_size(sub)
     total_w = main_w - SUBMENU_OVERLAP + sub_w + SHADOW
@@ -828,7 +830,7 @@ def ico32(img):
     rgba = img.convert("RGBA")
     colour = bytearray()
     mask = bytearray()
-    mask_stride = ((width + 31) // 32) * 4
+    mask_bits = (width + 31) // 32 * 32  # mask rows are padded to whole 32-bit words
     for y in reversed(range(height)):
         bits = 0
         for x in range(width):
@@ -837,10 +839,10 @@ def ico32(img):
             if a == 0:
                 # Transparent pixels are black so that the XOR step leaves the background alone.
                 colour += b"\0\0\0\0"
-                bits |= 1 << (width - 1 - x)
+                bits |= 1 << (mask_bits - 1 - x)  # the leftmost pixel is the highest bit
             else:
                 colour += bytes((b, g, r, 255))
-        mask += bits.to_bytes(mask_stride, "big") if width <= mask_stride * 8 else b""
+        mask += bits.to_bytes(mask_bits // 8, "big")
     # The header's height counts the colour and mask halves together.
     info = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
     image = info + colour + mask
@@ -985,8 +987,6 @@ def write_previews(directory, icons, before, after):
     page.paste(after, (393 + 3, 10))
     page.save(directory / "welcome.png")
     page.resize((page.width * 2, page.height * 2), Image.NEAREST).save(directory / "welcome-2x.png")
-    for name, icon in MENU_ICONS.items():
-        pass
     menu_sheet = Image.new("RGB", (len(MENU_ICONS) * (16 * 6 + 6) + 6, 16 * 6 + 12), "#ffffff")
     for i, icon in enumerate(MENU_ICONS.values()):
         big = icon.resize((16 * 6, 16 * 6), Image.NEAREST)

@@ -30,4 +30,5 @@ export ORVANE_RUN_BUILD ORVANE_WINEPREFIX ORVANE_TARGET ORVANE_WINE
 export WINEPREFIX="$ORVANE_WINEPREFIX"
 export WINEARCH="$ORVANE_WINE_ARCH"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No install dialogs, and no copying of shortcuts into the Linux desktop menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

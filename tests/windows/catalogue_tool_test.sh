@@ -1,0 +1,43 @@
+#!/bin/bash
+# The catalogue tool's options: mistakes give a usage error, exit 2 and change nothing.
+# Usage: catalogue_tool_test.sh WINE-RUN ORVANE-CATALOGUE-EXE
+set -u
+run=$1
+exe=$2
+failures=0
+expect_usage_error() {
+    local err status
+    err=$("$run" "$exe" "$@" 2>&1 >/dev/null)
+    status=$?
+    if [ "$status" -ne 2 ] || ! grep -q "^usage: orvane-catalogue" <<<"$err"; then
+        echo "FAIL: '$*' gave exit $status and: $err"
+        failures=$((failures + 1))
+    else
+        echo "ok: '$*' -> $(head -n 1 <<<"$err")"
+    fi
+}
+expect_usage_error --bogus
+expect_usage_error --assign
+expect_usage_error --assign 0=9
+expect_usage_error --assign 0=-1
+expect_usage_error --assign x=1
+expect_usage_error --assign 1
+expect_usage_error --assign 99999=1 --distribute
+expect_usage_error --backup
+expect_usage_error --backup 'C:\a' --backup 'C:\b'
+expect_usage_error --distribute --distribute
+
+out=$("$run" "$exe")
+status=$?
+if [ "$status" -ne 0 ]; then
+    echo "FAIL: a plain run exited $status"
+    failures=$((failures + 1))
+fi
+# Every line has five tab-separated fields.
+bad=$(awk -F'\t' 'NF != 5' <<<"$out" | tr -d '\r')
+if [ -n "$out" ] && [ -n "$bad" ]; then
+    echo "FAIL: malformed catalogue lines: $bad"
+    failures=$((failures + 1))
+fi
+echo "$failures failed"
+[ "$failures" -eq 0 ]
