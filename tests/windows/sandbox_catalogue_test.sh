@@ -7,7 +7,7 @@ set -u
 repo=$1
 build=$2
 export ORVANE_SANDBOX_PREFIX=$build/sandbox-catalogue-test
-"$repo/scripts/sandbox.sh" --fresh --build "$build" >/dev/null || { echo "FAIL: no sandbox"; exit 1; }
+"$repo/scripts/sandbox.sh" --fresh --build "$build" >/dev/null 2>"$build/sandbox-catalogue-test.log" || { echo "FAIL: no sandbox:"; cat "$build/sandbox-catalogue-test.log"; exit 1; }
 marker=$ORVANE_SANDBOX_PREFIX/.orvane-sandbox
 common=$(sed -n 's/^common=//p' "$marker")
 user=$(sed -n 's/^user=//p' "$marker")
