@@ -11,7 +11,9 @@ kind=${1:?usage: build.sh native|i686|x86_64|run}
 [ "$kind" = run ] && kind=$ORVANE_TARGET
 case "$kind" in
 native) dir=$root/build/native
-        args=(-DORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
+        # clang brings libFuzzer as well as the sanitizers.
+        args=(-DORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang
+              -DCMAKE_CXX_COMPILER=clang++) ;;
 i686|x86_64) dir=$root/build/windows-$kind
         args=(-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw-w64-$kind.cmake -DCMAKE_BUILD_TYPE=Release)
         # Tests are built where they can run.

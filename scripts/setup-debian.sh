@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang-format googletest libgtest-dev
+    cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     wine wine64 wine32:i386 fonts-wine
