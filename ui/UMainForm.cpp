@@ -6,8 +6,6 @@
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -17,9 +15,10 @@ constexpr const wchar_t* FormClass = L"TMainForm";
 constexpr int FirstCategoryCommand = 1000; // toolbar command of category k: 1000 + k
 constexpr int ImageSize = 16;              // category and program icons
 constexpr int ListColumnWidth = 300;       // the list's one column, seen only in report style
-constexpr int PageCount = 3;
 
-const std::string MailLink = std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle;
+ControlId PageId(int page) {
+    return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
+}
 
 // Sets a flag for the lifetime of this object.
 class TFlagScope {
@@ -52,7 +51,8 @@ int WindowDpi(HWND hwnd) {
 std::string ExecutableDir() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             break;
@@ -65,7 +65,8 @@ std::string ExecutableDir() {
 
 std::string TextOf(HWND control) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return Narrow(text);
 }
 
@@ -129,7 +130,8 @@ const TControlLayout* TMainForm::LayoutOfWindow(HWND control) const {
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* form =
+            static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         form->handle_ = hwnd;
         form->dpi_ = WindowDpi(hwnd);
@@ -232,7 +234,8 @@ void TMainForm::OnCommand(int id, int code) {
     for (const TToolButton& button : CategoryButtons)
         if (button.Command == id)
             return ToolButtonClick(button);
-    // BN_CLICKED and STN_CLICKED; IDOK and IDCANCEL (Enter, Escape) are deliberately not handled.
+    // Buttons send BN_CLICKED, links STN_CLICKED (both 0). IDOK and IDCANCEL, which Enter and
+    // Escape produce, are deliberately not handled: the window has no default or cancel button.
     if (code != BN_CLICKED)
         return;
     switch (static_cast<ControlId>(id)) {
@@ -352,12 +355,374 @@ HWND TMainForm::CreateControl(const TControlLayout& layout, HINSTANCE instance) 
         break;
     case TControlKind::TabSheet:
         windowClass = TabSheetClass;
-        style = WS_CHILD | WS_CLIPCHILDREN;
-        if (layout.Id == ControlId::TabSheet1 + activePage_) ... 
+        style = WS_CHILD | WS_CLIPCHILDREN | (layout.Id == PageId(activePage_) ? WS_VISIBLE : 0);
         exStyle = WS_EX_CONTROLPARENT;
         break;
-    default:
+    case TControlKind::Button:
+        windowClass = WC_BUTTONW;
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+    case TControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+    case TControlKind::LineLabel:
+        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+        break;
+    case TControlKind::Link:
+        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
+        break;
+    case TControlKind::Picture:
+        style |= SS_OWNERDRAW;
+        break;
+    case TControlKind::ToolBar:
+        windowClass = TOOLBARCLASSNAMEW;
+        // Placed and sized by PlaceControls alone; buttons wrap onto more rows when narrow.
+        style |= TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                 CCS_NODIVIDER;
+        break;
+    case TControlKind::ListView:
+        windowClass = WC_LISTVIEWW;
+        // ImageList1 belongs to the form, not to the list.
+        style |= WS_TABSTOP | LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHAREIMAGELISTS;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case TControlKind::Edit:
+        windowClass = WC_EDITW;
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
         break;
     }
-    return nullptr;
+    HWND parent = Control(layout.Parent);
+    HWND control = CreateWindowExW(
+        exStyle, windowClass, layout.Text ? Widen(layout.Text).c_str() : L"", style, 0, 0, 0, 0,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
+    if (!control)
+        throw std::runtime_error(std::string("The control ") + layout.Name + " cannot be created");
+
+    if (layout.Kind == TControlKind::ToolBar)
+        SetUpToolBar(control, instance);
+    else if (layout.Kind == TControlKind::ListView)
+        SetUpListView(control);
+    else if (layout.Kind == TControlKind::Picture)
+        pictures_[layout.Id].reset(static_cast<HBITMAP>(LoadImageW(
+            instance, MAKEINTRESOURCEW(layout.Resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return control;
+}
+
+void TMainForm::SetUpToolBar(HWND toolbar, HINSTANCE instance) {
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ImageList2.reset(
+        ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK, CategoryCount, 0));
+    for (int k = 0; k < CategoryCount; ++k) {
+        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
+                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
+        ImageList_AddIcon(ImageList2.get(), icon.get());
+    }
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
+}
+
+void TMainForm::SetUpListView(HWND list) {
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = ListColumnWidth;
+    ListView_InsertColumn(list, 0, &column);
+}
+
+void TMainForm::CenterOnScreen() {
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    const int width = Scale(FormDesignSize.cx, dpi_);
+    const int height = Scale(FormDesignSize.cy, dpi_);
+    SetWindowPos(handle_, nullptr, screen.left + (screen.right - screen.left - width) / 2,
+                 screen.top + (screen.bottom - screen.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Fonts and other DPI-dependent sizes that are not positions. The old fonts are freed only after
+// every control has been given its new one.
+void TMainForm::ApplyDpi() {
+    TFontCache fonts(dpi_);
+    for (size_t i = 0; i < FormLayout.size(); ++i)
+        if (FormLayout[i].FontPx)
+            SendMessageW(controls_[i], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(fonts.Get(
+                             FormLayout[i].FontPx, FormLayout[i].Kind == TControlKind::Link)),
+                         TRUE);
+    fonts_ = std::move(fonts);
+    ListView_SetColumnWidth(Control(ControlId::ListView1), 0, Scale(ListColumnWidth, dpi_));
+}
+
+// Places every control from FormLayout for the current client size and DPI. Containers come
+// before their children, so each parent's new size is known when its children are placed.
+void TMainForm::PlaceControls() {
+    if (!controls_.back())
+        return; // WM_SIZE during creation, before the controls exist
+    RECT client;
+    GetClientRect(handle_, &client);
+    std::map<ControlId, SIZE> parentSizes{{ControlId::Form, {client.right, client.bottom}}};
+    // The toolbar is as high as its rows of buttons need; what it grows beyond its designed
+    // height pushes the controls below it down.
+    const TControlLayout* toolbar = nullptr;
+    int toolbarGrowth = 0;
+    for (size_t i = 0; i < FormLayout.size(); ++i) {
+        const TControlLayout& layout = FormLayout[i];
+        RECT rect = AnchoredRect(layout, parentSizes.at(layout.Parent), dpi_);
+        if (layout.Kind == TControlKind::ToolBar) {
+            toolbar = &layout;
+            toolbarGrowth = FitToolBar(controls_[i], rect);
+            rect.bottom += toolbarGrowth;
+        } else if (toolbar && layout.Parent == toolbar->Parent && (layout.Anchors & akTop) &&
+                   layout.Top >= toolbar->Top + toolbar->Height) {
+            rect.top += toolbarGrowth;
+            if (!(layout.Anchors & akBottom))
+                rect.bottom += toolbarGrowth;
+        }
+        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        parentSizes[layout.Id] = {rect.right - rect.left, rect.bottom - rect.top};
+    }
+}
+
+// Gives the toolbar its designed place, lets it wrap its buttons to that width and returns how
+// much higher than designed its rows of buttons need it to be.
+int TMainForm::FitToolBar(HWND toolbar, const RECT& designed) {
+    const int height = designed.bottom - designed.top;
+    SetWindowPos(toolbar, nullptr, designed.left, designed.top, designed.right - designed.left,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    RECT last{};
+    if (count == 0 ||
+        !SendMessageW(toolbar, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last)))
+        return 0;
+    return std::max(0, static_cast<int>(last.bottom) - height);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pages and buttons
+
+void TMainForm::SetActivePage(int page) {
+    if (page == activePage_)
+        return;
+    HWND previous = Control(PageId(activePage_));
+    ShowWindow(Control(PageId(page)), SW_SHOW);
+    ShowWindow(previous, SW_HIDE);
+    activePage_ = page;
+    MoveFocusAwayFrom(previous);
+    switch (page) {
+    case 0:
+        return TabSheet1Show();
+    case 1:
+        return TabSheet2Show();
+    default:
+        return TabSheet3Show();
+    }
+}
+
+void TMainForm::SetEnabled(ControlId id, bool enabled) {
+    HWND control = Control(id);
+    EnableWindow(control, enabled);
+    if (!enabled)
+        MoveFocusAwayFrom(control);
+}
+
+void TMainForm::SetVisible(ControlId id, bool visible) {
+    HWND control = Control(id);
+    ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
+    if (!visible)
+        MoveFocusAwayFrom(control);
+}
+
+// Keeps the keyboard usable when the focused control (or its page) is disabled or hidden.
+void TMainForm::MoveFocusAwayFrom(HWND control) {
+    HWND focus = GetFocus();
+    if (focus && (focus == control || IsChild(control, focus)))
+        SetFocus(GetNextDlgTabItem(handle_, control, FALSE));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program list
+
+TCheckedItem TMainForm::ShownItem(int item) const {
+    HWND list = Control(ControlId::ListView1);
+    LVITEMW data{};
+    data.mask = LVIF_PARAM;
+    data.iItem = item;
+    ListView_GetItem(list, &data);
+    return {static_cast<size_t>(data.lParam), ListView_GetCheckState(list, item) != 0};
+}
+
+std::vector<TCheckedItem> TMainForm::ShownItems() const {
+    std::vector<TCheckedItem> items;
+    const int count = ListView_GetItemCount(Control(ControlId::ListView1));
+    for (int item = 0; item < count; ++item)
+        items.push_back(ShownItem(item));
+    return items;
+}
+
+void TMainForm::SetAllChecks(bool checked) {
+    TFlagScope suspended(checkWritesSuspended_);
+    ListView_SetItemState(Control(ControlId::ListView1), -1, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1),
+                          LVIS_STATEIMAGEMASK);
+}
+
+// The image of a catalogue entry's icon in ImageList1. The shell is asked once per entry and
+// run; rebuilding the list reuses the image.
+int TMainForm::ItemImage(size_t index) {
+    const auto known = iconImages_.find(index);
+    if (known != iconImages_.end())
+        return known->second;
+    TIcon icon(static_cast<HICON>(shell_.ItemIcon(StartMenuItems[index].Path)));
+    int image = icon ? ImageList_AddIcon(ImageList1.get(), icon.get()) : -1;
+    if (image < 0)
+        image = I_IMAGENONE;
+    iconImages_.emplace(index, image);
+    return image;
+}
+
+void TMainForm::SetListViewStyle(DWORD viewStyle) {
+    HWND list = Control(ControlId::ListView1);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(list, GWL_STYLE));
+    SetWindowLongPtrW(list, GWL_STYLE, static_cast<LONG_PTR>((style & ~LVS_TYPEMASK) | viewStyle));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void TMainForm::FormCreate() {
+    AppDir = ExecutableDir();
+    ImageList1.reset(ImageList_Create(ImageSize, ImageSize, ILC_COLOR32, 0, 0));
+    ListView_SetImageList(Control(ControlId::ListView1), ImageList1.get(), LVSIL_SMALL);
+
+    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
+    HWND toolbar = Control(ControlId::ToolBar1);
+    for (int k = CategoryCount - 1; k >= 0; --k) {
+        const std::wstring caption = Widen("  " + CategoryNames[k] + "  ");
+        TBBUTTON button{};
+        button.iBitmap = k;
+        button.idCommand = FirstCategoryCommand + k;
+        button.fsState = TBSTATE_ENABLED | TBSTATE_INDETERMINATE;
+        button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+        button.dwData = static_cast<DWORD_PTR>(k);
+        button.iString = reinterpret_cast<INT_PTR>(caption.c_str()); // the toolbar copies it
+        SendMessageW(toolbar, TB_INSERTBUTTONW, 0, reinterpret_cast<LPARAM>(&button));
+        CategoryButtons.push_back({button.idCommand, k});
+    }
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+
+    ScanStartMenu(shell_);
+    ToolButtonClick(CategoryButtons[CategoryCount - 1]);
+}
+
+void TMainForm::FormShow() {
+    SetActivePage(0);
+    SetEnabled(ControlId::Button4, true);
+    SetEnabled(ControlId::Button5, false);
+    SetVisible(ControlId::Button6, true);
+}
+
+void TMainForm::TabSheet1Show() {
+    SetEnabled(ControlId::Button5, false);
+}
+
+void TMainForm::TabSheet2Show() {
+    SetVisible(ControlId::Button6, true);
+    SetEnabled(ControlId::Button5, true);
+    SetEnabled(ControlId::Button4, true);
+}
+
+void TMainForm::TabSheet3Show() {
+    SetEnabled(ControlId::Button4, false);
+    SetVisible(ControlId::Button6, false);
+    const std::string backup = AppDir + "backup";
+    if (!shell_.FolderExists(backup))
+        shell_.CreateFolder(backup);
+    SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
+}
+
+void TMainForm::ToolButtonClick(const TToolButton& sender) {
+    CurrentCategory = sender.Tag;
+    TWaitCursor wait;
+    HWND toolbar = Control(ControlId::ToolBar1);
+    for (const TToolButton& button : CategoryButtons)
+        SendMessageW(toolbar, TB_INDETERMINATE, button.Command, TRUE);
+    SendMessageW(toolbar, TB_INDETERMINATE, sender.Command, FALSE);
+
+    HWND list = Control(ControlId::ListView1);
+    {
+        TFlagScope suspended(checkWritesSuspended_);
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        ListView_DeleteAllItems(list);
+        for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
+            const std::wstring caption = Widen(DisplayName(StartMenuItems[entry.Index].Path));
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+            item.iItem = ListView_GetItemCount(list);
+            item.pszText = const_cast<wchar_t*>(caption.c_str());
+            item.lParam = static_cast<LPARAM>(entry.Index);
+            item.iImage = ItemImage(entry.Index);
+            const int added = ListView_InsertItem(list, &item);
+            ListView_SetCheckState(list, added, entry.Checked);
+        }
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    }
+    // Switching the view and back makes the list lay its items out anew.
+    SetListViewStyle(LVS_REPORT);
+    SetListViewStyle(LVS_LIST);
+}
+
+void TMainForm::ListView1Click() {
+    ApplyChecks(CurrentCategory, ShownItems());
+}
+
+void TMainForm::Button2Click() {
+    SetAllChecks(true);
+    ListView1Click();
+}
+
+void TMainForm::Button3Click() {
+    SetAllChecks(false);
+    ListView1Click();
+}
+
+void TMainForm::Button4Click() {
+    if (activePage_ == 0)
+        SetActivePage(1);
+    else if (CurrentCategory == CategoryCount - 1)
+        SetActivePage(2);
+    else
+        ToolButtonClick(CategoryButtons[7 - CurrentCategory]);
+}
+
+void TMainForm::Button5Click() {
+    if (activePage_ == 2)
+        SetActivePage(1);
+    else if (CurrentCategory == 0)
+        SetActivePage(0);
+    else
+        ToolButtonClick(CategoryButtons[9 - CurrentCategory]);
+}
+
+void TMainForm::Button6Click() {
+    SetActivePage(2);
+}
+
+void TMainForm::Button7Click() {
+    MakeBackup(shell_, TextOf(Control(ControlId::Edit1)));
+}
+
+void TMainForm::Button8Click() {
+    const bool complete = DistributeItems(shell_);
+    SetEnabled(ControlId::Button8, false);
+    shell_.ShowMessage(complete ? DistributedText : DistributedIncompleteText);
+}
+
+void TMainForm::Label10Click() {
+    shell_.OpenInShell(std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle);
+}
+
+void TMainForm::Label13Click() {
+    shell_.OpenInShell(ProductPageUrl);
 }

@@ -115,8 +115,8 @@ private:
     bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
     HWND lastFocus_ = nullptr;
 
-    TImageList ImageList1; // program icons
-    TImageList ImageList2; // category icons
+    TImageList ImageList1;             // program icons
+    TImageList ImageList2;             // category icons
     std::map<size_t, int> iconImages_; // catalogue index -> image in ImageList1 or I_IMAGENONE
     std::map<ControlId, TBitmap> pictures_;
     TFontCache fonts_{DesignDpi};

@@ -94,7 +94,9 @@ SIZE DesignClientSize(ControlId parent) {
     return {container.Width, container.Height};
 }
 
-int Scale(int value, int dpi) { return MulDiv(value, dpi, DesignDpi); }
+int Scale(int value, int dpi) {
+    return MulDiv(value, dpi, DesignDpi);
+}
 
 namespace {
 

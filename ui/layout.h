@@ -44,10 +44,10 @@ enum class TControlKind {
     PageControl, // container with a thin border around the pages
     TabSheet,    // one wizard page
     Button,
-    Label,      // word-wrapped text
-    LineLabel,  // one line of text
-    Link,       // one line, blue and underlined, clickable
-    Picture,    // a bitmap resource drawn to the control's size
+    Label,     // word-wrapped text
+    LineLabel, // one line of text
+    Link,      // one line, blue and underlined, clickable
+    Picture,   // a bitmap resource drawn to the control's size
     ToolBar,
     ListView,
     Edit,

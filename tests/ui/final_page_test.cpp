@@ -1,0 +1,80 @@
+// The final page: the backup copy, the distribution and the two links.
+#include "form_fixture.h"
+
+#include "actions/actions.h"
+
+#include <algorithm>
+
+namespace {
+
+class FinalPage : public FormTest {
+protected:
+    void SetUp() override {
+        SetStartMenu({"Writer.lnk"}, {"Mail.lnk"});
+        Start();
+    }
+    void GoToFinalPage() { Click(ControlId::Button6); }
+    bool Called(const std::string& call) const {
+        return std::find(shell.calls.begin(), shell.calls.end(), call) != shell.calls.end();
+    }
+    void ClickLink(ControlId link) {
+        SendMessageW(Control(link), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(Control(link), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        PumpMessages();
+    }
+};
+
+TEST_F(FinalPage, TheBackupGetsTheFieldTextAsTyped) {
+    GoToFinalPage();
+    SetWindowTextW(Control(ControlId::Edit1), L"D:\\Копии");
+    Click(ControlId::Button7);
+    EXPECT_TRUE(Called("Copy(" + std::string(UserDir) + "\\*.* -> D:\\Копии\\Programs\\)"));
+    EXPECT_EQ(shell.messages, Names({BackupDoneText}));
+
+    SetWindowTextW(Control(ControlId::Edit1), L" D:\\Копии\\"); // not trimmed: refused
+    Click(ControlId::Button7);
+    EXPECT_EQ(shell.messages.back(), BackupPathNotFullText);
+    EXPECT_TRUE(IsEnabled(ControlId::Button7));
+}
+
+TEST_F(FinalPage, DistributingNothingReportsSuccessAndDisablesTheButton) {
+    GoToFinalPage();
+    Click(ControlId::Button8);
+    EXPECT_EQ(shell.messages, Names({DistributedText}));
+    EXPECT_FALSE(IsEnabled(ControlId::Button8));
+    EXPECT_FALSE(Called("CreateFolder(" + std::string(CommonDir) + "\\Офисные)"));
+}
+
+TEST_F(FinalPage, AFailedMoveIsReportedAsAnIncompleteDistribution) {
+    Click(ControlId::Button4);
+    SetCheck(0, true);
+    SetCheck(1, true);
+    shell.opResults[std::string(CommonDir) + "\\Writer.lnk"] = ShellOpResult{1223, false};
+    GoToFinalPage();
+    Click(ControlId::Button8);
+    EXPECT_TRUE(Called("Move(" + std::string(UserDir) + "\\Mail.lnk -> " + UserDir +
+                       "\\Офисные\\Mail.lnk)"));
+    EXPECT_EQ(shell.messages, Names({"1223", DistributedIncompleteText}));
+    EXPECT_FALSE(IsEnabled(ControlId::Button8));
+}
+
+TEST_F(FinalPage, AFolderThatCannotBeCreatedLeavesTheButtonEnabled) {
+    Click(ControlId::Button4);
+    SetCheck(0, true);
+    shell.createFailures[std::string(CommonDir) + "\\Офисные"] = 5;
+    GoToFinalPage();
+    Click(ControlId::Button8);
+    EXPECT_EQ(errors, Names({"File access denied."}));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_TRUE(IsEnabled(ControlId::Button8));
+}
+
+TEST_F(FinalPage, TheLinksOpenTheMailProgramAndTheWebPage) {
+    GoToFinalPage();
+    ClickLink(ControlId::Label10);
+    ClickLink(ControlId::Label13);
+    EXPECT_EQ(shell.opened,
+              Names({"mailto:support@orvane.example?subject=Orvane", "https://lintrowe.example/"}));
+}
+
+} // namespace

@@ -1,0 +1,146 @@
+#include "form_fixture.h"
+
+#include <commctrl.h>
+
+FormTest::FormTest() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    ResetCatalogue();
+    shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = CommonDir;
+    shell.specialFolders[CSIDL_PROGRAMS_ID] = UserDir;
+}
+
+FormTest::~FormTest() {
+    form.reset();
+    PumpMessages();
+    ResetCatalogue();
+}
+
+void FormTest::SetStartMenu(const std::vector<std::string>& common,
+                            const std::vector<std::string>& user) {
+    auto listing = [](const std::vector<std::string>& names) {
+        std::vector<std::string> all{".", ".."};
+        all.insert(all.end(), names.begin(), names.end());
+        return all;
+    };
+    shell.listings[std::string(CommonDir) + "\\*.*"] = listing(common);
+    shell.listings[std::string(UserDir) + "\\*.*"] = listing(user);
+}
+
+void FormTest::Start() {
+    form = std::make_unique<TMainForm>(shell,
+                                       [this](const std::string& text) { errors.push_back(text); });
+    form->Show(SW_SHOWNOACTIVATE);
+    PumpMessages();
+}
+
+std::string FormTest::Text(ControlId id) const {
+    wchar_t text[1024] = {};
+    GetWindowTextW(Control(id), text, 1024);
+    return Narrow(text);
+}
+
+void FormTest::Click(ControlId button) {
+    SendMessageW(Control(button), BM_CLICK, 0, 0);
+    PumpMessages();
+}
+
+void FormTest::ClickCategoryButton(int category) {
+    HWND toolbar = Control(ControlId::ToolBar1);
+    const TToolButton& button = form->CategoryButtons[8 - category];
+    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(button.Command, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(toolbar));
+    PumpMessages();
+}
+
+bool FormTest::IsShown(ControlId id) const {
+    return (GetWindowLongPtrW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::vector<std::string> FormTest::Listed() const {
+    std::vector<std::string> captions;
+    HWND list = Control(ControlId::ListView1);
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+        wchar_t text[260] = {};
+        ListView_GetItemText(list, i, 0, text, 260);
+        captions.push_back(Narrow(text));
+    }
+    return captions;
+}
+
+std::vector<bool> FormTest::Checks() const {
+    std::vector<bool> checks;
+    HWND list = Control(ControlId::ListView1);
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        checks.push_back(ListView_GetCheckState(list, i) != 0);
+    return checks;
+}
+
+void FormTest::SetCheck(int item, bool checked) {
+    ListView_SetCheckState(Control(ControlId::ListView1), item, checked);
+    PumpMessages();
+}
+
+std::vector<int32_t> FormTest::Assignments() const {
+    std::vector<int32_t> categories;
+    for (const TStartMenu& entry : StartMenuItems)
+        categories.push_back(entry.Category);
+    return categories;
+}
+
+bool FormTest::IsIndeterminate(int category) const {
+    const LRESULT state = SendMessageW(Control(ControlId::ToolBar1), TB_GETSTATE,
+                                       form->CategoryButtons[8 - category].Command, 0);
+    return (state & TBSTATE_INDETERMINATE) != 0;
+}
+
+int FormTest::Row(const std::string& caption) const {
+    const std::vector<std::string> captions = Listed();
+    for (size_t i = 0; i < captions.size(); ++i)
+        if (captions[i] == caption)
+            return static_cast<int>(i);
+    ADD_FAILURE() << caption << " is not listed";
+    return -1;
+}
+
+std::string FormTest::ExeDir() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string file = Narrow(path);
+    return file.substr(0, file.find_last_of("\\:") + 1);
+}
+
+void FormTest::PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            continue; // a destroyed form's; the test decides when it ends
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+HICON SolidIcon(COLORREF color) {
+    std::vector<DWORD> pixels(16 * 16, 0xFF000000 | (GetRValue(color) << 16) |
+                                           (GetGValue(color) << 8) | GetBValue(color));
+    std::vector<BYTE> mask(16 * 16 / 8, 0); // all opaque
+    return CreateIcon(GetModuleHandleW(nullptr), 16, 16, 1, 32, mask.data(),
+                      reinterpret_cast<const BYTE*>(pixels.data()));
+}
+
+COLORREF ImageColor(HIMAGELIST list, int image) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 16, 16};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, image, dc, 0, 0, ILD_NORMAL);
+    const COLORREF color = GetPixel(dc, 8, 8);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
