@@ -20,6 +20,6 @@ i686|x86_64) dir=$root/build/windows-$kind
         [ "$kind" = "$ORVANE_TARGET" ] || args+=(-DORVANE_BUILD_TESTS=OFF) ;;
 *) echo "build.sh: unknown build '$kind'" >&2; exit 2 ;;
 esac
-[ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >&2
+cmake --build "$dir" -j"$(nproc)" >&2
 echo "$dir"
