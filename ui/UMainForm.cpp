@@ -309,11 +309,12 @@ void TMainForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
     TMemoryDc source(CreateCompatibleDC(item.hDC));
     TSelection selected(source.get(), picture->second.get());
     const RECT& target = item.rcItem;
-    SetStretchBltMode(item.hDC, HALFTONE);
-    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-    StretchBlt(item.hDC, target.left, target.top, target.right - target.left,
-               target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
-               SRCCOPY);
+    // The pictures are drawn on the button-face grey of a standard Windows page; that grey is
+    // left out, so they blend with the page whatever face colour the system uses.
+    FillRect(item.hDC, &target, GetSysColorBrush(COLOR_BTNFACE));
+    TransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
+                   target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
+                   PictureBackground);
 }
 
 void TMainForm::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -81,6 +81,8 @@ constexpr int DesignDpi = 96;
 constexpr int DefaultFontPx = 11;
 constexpr const wchar_t* FontFace = L"Tahoma";
 constexpr COLORREF LinkColor = RGB(0, 0, 255);
+// The background the welcome pictures are drawn on; it is left out when they are shown.
+constexpr COLORREF PictureBackground = RGB(0xF0, 0xF0, 0xF0);
 
 constexpr const char* SupportAddress = "support@orvane.example";
 constexpr const char* ProductPageUrl = "https://lintrowe.example/";
