@@ -1,0 +1,180 @@
+#!/bin/bash
+# End-to-end test of the real Orvane.exe: a fresh sandbox Start menu under Wine, on a private Xvfb
+# display, driven from outside by orvane-e2e-driver.exe as a person would drive it (ticks, Next,
+# Back, a category button, the backup copy, the distribution). Afterwards the file system is
+# checked: the backup beside the executable equals the original folders, every ticked entry sits
+# in its category folder of its own Programs folder with its content unchanged, and nothing else
+# moved, went missing or was duplicated. Screenshots of the pages go to BUILD/e2e/screenshots.
+# Usage: e2e_test.sh REPO BUILD
+set -u
+[ $# -eq 2 ] || { echo "usage: e2e_test.sh REPO BUILD" >&2; exit 2; }
+e2e_repo=$(cd "$1" && pwd)
+e2e_build=$(cd "$2" && pwd)
+e2e_work=$e2e_build/e2e
+e2e_shots=$e2e_work/screenshots
+e2e_crop=0
+e2e_driver_limit=330
+. "$e2e_repo/tests/e2e/e2e_lib.sh"
+trap e2e_cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+ok() { echo "ok: $*"; }
+
+for exe in app/Orvane.exe tests/e2e/orvane-e2e-driver.exe tests/tools/orvane-sandbox.exe; do
+    [ -f "$e2e_build/$exe" ] || { echo "FAIL: $e2e_build/$exe is not built"; exit 1; }
+done
+mkdir -p "$e2e_work"
+rm -rf "$e2e_shots" "$e2e_work/snapshots"
+mkdir -p "$e2e_shots" "$e2e_work/snapshots"
+
+categories=(Офисные Утилиты Игры Развлечения Интернет Программирование Графика Безопасность Разное)
+
+# Every entry under FOLDER as KIND<TAB>PATH<TAB>MD5 (d for a folder, f for a file), sorted.
+snapshot() {
+    (
+        cd "$1" || exit 1
+        find . -mindepth 1 -type d -printf 'd\t%P\t-\n'
+        find . -mindepth 1 ! -type d -printf '%P\0' | xargs -0 -r md5sum -- |
+            sed -E 's/^\\?([0-9a-f]{32})  (.*)$/f\t\2\t\1/'
+    ) | LC_ALL=C sort
+}
+
+# The top-level names in SNAPSHOT that Orvane lists: no .ini files and no exact category names.
+listed_names() {
+    local name category skip
+    while IFS= read -r name; do
+        case "${name,,}" in *.ini) continue ;; esac
+        skip=0
+        for category in "${categories[@]}"; do [ "$name" = "$category" ] && skip=1; done
+        [ "$skip" = 0 ] && printf '%s\n' "$name"
+    done < <(awk -F'\t' 'index($2, "/") == 0 { print $2 }' "$1")
+}
+
+# SNAPSHOT with each top-level entry named in MOVES (NAME<TAB>CATEGORY lines) put inside its
+# category folder, and those folders added.
+expected_after() {
+    LC_ALL=C awk -F'\t' -v OFS='\t' -v moves="$2" '
+        BEGIN {
+            while ((getline line < moves) > 0) {
+                split(line, field, "\t"); move[field[1]] = field[2]; folder[field[2]] = 1
+            }
+        }
+        { top = $2; sub(/\/.*/, "", top); if (top in move) $2 = move[top] "/" $2; print }
+        END { for (name in folder) print "d", name, "-" }' "$1" | LC_ALL=C sort -u
+}
+
+compare() { # DESCRIPTION EXPECTED-FILE ACTUAL-FILE
+    if diff -q "$2" "$3" >/dev/null; then
+        ok "$1"
+    else
+        fail "$1 (expected < > actual):"
+        diff "$2" "$3" | head -30
+    fi
+}
+
+echo "== Orvane end-to-end test"
+e2e_start_display || exit 1
+e2e_make_sandbox "$e2e_work/sandbox" || exit 1
+snapshot "$e2e_common" >"$e2e_work/snapshots/common-before"
+snapshot "$e2e_user" >"$e2e_work/snapshots/user-before"
+e2e_log "snapshots: all users $(grep -c '^f' "$e2e_work/snapshots/common-before") files," \
+    "user's $(grep -c '^f' "$e2e_work/snapshots/user-before") files"
+
+e2e_start_orvane OrvaneE2E 360 || exit 1
+e2e_log "driving Orvane"
+e2e_run_driver --mode full --timeout 300
+driver_status=$?
+e2e_log "driver ended with status $driver_status"
+if [ "$driver_status" -ne 0 ] || ! grep -q '^RESULT PASS' "$e2e_work/driver.log"; then
+    e2e_screenshot "$e2e_shots/failure.png" && echo "    screenshot: $e2e_shots/failure.png"
+    fail "the driver: $(grep '^RESULT' "$e2e_work/driver.log" || echo "no result (status $driver_status)")"
+fi
+
+e2e_stop_wine
+leftover=$(e2e_leftover_processes)
+if [ -n "$leftover" ]; then
+    fail "Wine processes are left in the prefix:"
+    echo "$leftover"
+else
+    ok "no Wine process is left in the prefix"
+fi
+e2e_log "checking the file system"
+
+# The backup copy beside the executable.
+backup=$e2e_app_linux/backup
+backup_content=$(find "$backup" -mindepth 1 -maxdepth 1 -printf '%f\n' 2>/dev/null | LC_ALL=C sort |
+    tr '\n' ' ')
+if [ "$backup_content" = "Common_Programs Programs " ]; then
+    ok "the backup folder holds Common_Programs and Programs"
+else
+    fail "the backup folder $backup holds: $backup_content"
+fi
+snapshot "$backup/Programs" >"$e2e_work/snapshots/backup-user" 2>/dev/null
+snapshot "$backup/Common_Programs" >"$e2e_work/snapshots/backup-common" 2>/dev/null
+compare "backup Programs equals the user's original Programs folder" \
+    "$e2e_work/snapshots/user-before" "$e2e_work/snapshots/backup-user"
+compare "backup Common_Programs equals the all-users original Programs folder" \
+    "$e2e_work/snapshots/common-before" "$e2e_work/snapshots/backup-common"
+
+# The entries the driver ticked, found by their captions among the names Orvane lists; the caption
+# is the name with everything from its last "." cut.
+: >"$e2e_work/moves-common"
+: >"$e2e_work/moves-user"
+ticked=0
+folders=0
+while IFS=$'\t' read -r _ category caption; do
+    ticked=$((ticked + 1))
+    matches=()
+    for origin in common user; do
+        while IFS= read -r name; do
+            shown=$name
+            [[ $name == *.* ]] && shown=${name%.*}
+            [ "$shown" = "$caption" ] && matches+=("$origin"$'\t'"$name")
+        done < <(listed_names "$e2e_work/snapshots/$origin-before")
+    done
+    if [ "${#matches[@]}" -ne 1 ]; then
+        fail "\"$caption\" matches ${#matches[@]} top-level entries: ${matches[*]}"
+        continue
+    fi
+    origin=${matches[0]%%$'\t'*}
+    name=${matches[0]#*$'\t'}
+    printf '%s\t%s\n' "$name" "${categories[$category]}" >>"$e2e_work/moves-$origin"
+    awk -F'\t' -v n="$name" '$1 == "d" && $2 == n { found = 1 } END { exit !found }' \
+        "$e2e_work/snapshots/$origin-before" && folders=$((folders + 1))
+    echo "    ticked: $origin \"$name\" -> ${categories[$category]}"
+done < <(grep $'^ASSIGN\t' "$e2e_work/driver.log")
+common_moves=$(wc -l <"$e2e_work/moves-common")
+user_moves=$(wc -l <"$e2e_work/moves-user")
+if [ "$ticked" -gt 0 ] && [ "$common_moves" -gt 0 ] && [ "$user_moves" -gt 0 ] && [ "$folders" -gt 0 ]; then
+    ok "$ticked entries ticked: $common_moves all-users, $user_moves user's, $folders program groups"
+else
+    fail "the run ticked $ticked entries ($common_moves all-users, $user_moves user's, $folders program groups)"
+fi
+
+# Each Programs folder after the distribution: the ticked entries inside their category folders,
+# their content unchanged, everything else where it was.
+snapshot "$e2e_common" >"$e2e_work/snapshots/common-after"
+snapshot "$e2e_user" >"$e2e_work/snapshots/user-after"
+expected_after "$e2e_work/snapshots/common-before" "$e2e_work/moves-common" \
+    >"$e2e_work/snapshots/common-expected"
+expected_after "$e2e_work/snapshots/user-before" "$e2e_work/moves-user" \
+    >"$e2e_work/snapshots/user-expected"
+compare "all-users Programs: ticked entries in their category folders, the rest untouched" \
+    "$e2e_work/snapshots/common-expected" "$e2e_work/snapshots/common-after"
+compare "user's Programs: ticked entries in their category folders, the rest untouched" \
+    "$e2e_work/snapshots/user-expected" "$e2e_work/snapshots/user-after"
+
+e2e_stop_display
+echo "Screenshots: $e2e_shots"
+e2e_log "total run time"
+if [ "$failures" -eq 0 ]; then
+    echo "PASS"
+    exit 0
+fi
+echo "FAIL: $failures check(s) failed"
+exit 1
