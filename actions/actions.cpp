@@ -73,38 +73,34 @@ bool IsFullPath(const std::string& text) {
     return true;
 }
 
-// Lower-cases the letters of the scripts that folder names commonly use (Latin, Greek, Cyrillic),
-// for a case-insensitive comparison of UTF-8 paths.
-std::u32string Folded(const std::string& utf8) {
-    std::u32string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        const int length = lead < 0x80    ? 1
-                           : lead >= 0xF0 ? 4
-                           : lead >= 0xE0 ? 3
-                           : lead >= 0xC0 ? 2
-                                          : 1;
-        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
-        if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
-            (cp >= 0x391 && cp <= 0x3AB) || (cp >= 0x410 && cp <= 0x42F))
-            cp += 0x20;
-        else if (cp >= 0x400 && cp <= 0x40F)
-            cp += 0x50;
-        out.push_back(cp);
-    }
-    return out;
+std::string WithSeparator(std::string path) {
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return path + "\\";
 }
 
-// True when `folder` (ending in "\") is `root` or lies inside it.
-bool IsInside(const std::string& folder, const std::optional<std::string>& root) {
-    if (!root)
-        return false;
-    const std::u32string f = Folded(folder);
-    const std::u32string r = Folded(*root + "\\");
-    return f.compare(0, r.size(), r) == 0;
+// True when `inner` is `outer` or lies inside it, however either is spelled.
+bool IsWithin(ShellServices& shell, const std::string& inner, const std::string& outer) {
+    const std::string i = WithSeparator(shell.ComparablePath(inner));
+    const std::string o = WithSeparator(shell.ComparablePath(outer));
+    return i.compare(0, o.size(), o) == 0;
+}
+
+// True when a backup into `folder` would copy into the Start menu: the folder lies inside a
+// Programs folder, or one of its two copies would land on, inside or around one.
+bool TouchesStartMenu(ShellServices& shell, const std::string& folder) {
+    for (const std::optional<std::string>& programs : {UserProgramsDir, CommonProgramsDir}) {
+        if (!programs)
+            continue;
+        if (IsWithin(shell, folder, *programs))
+            return true;
+        for (const char* copy : {"Programs\\", "Common_Programs\\"}) {
+            if (IsWithin(shell, folder + copy, *programs) ||
+                IsWithin(shell, *programs, folder + copy))
+                return true;
+        }
+    }
+    return false;
 }
 
 // Copies the content of a Programs folder into `target`, creating `target` (one level) first.
@@ -126,8 +122,8 @@ void MakeBackup(ShellServices& shell, const std::string& backupFolder) {
         return;
     }
     const std::string folder = backupFolder.back() == '\\' ? backupFolder : backupFolder + "\\";
-    // Copying a folder into itself never ends.
-    if (IsInside(folder, UserProgramsDir) || IsInside(folder, CommonProgramsDir)) {
+    // Copying a folder into itself never ends, and a copy must not land in the Start menu.
+    if (TouchesStartMenu(shell, folder)) {
         shell.ShowMessage(BackupInsideStartMenuText);
         return;
     }

@@ -63,6 +63,9 @@ public:
     // Copies or moves one path (wildcards allowed in `from`) with the shell's own dialogs.
     virtual ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                              const std::string& to) = 0;
+    // The path spelled so that two spellings of one folder compare equal (full, with long names
+    // where it exists, in one letter case). For comparing folders; never shown or opened.
+    virtual std::string ComparablePath(const std::string& path) = 0;
     // A small icon for the entry, with the link overlay for shortcuts; null if there is none.
     virtual IconHandle ItemIcon(const std::string& path) = 0;
     // Opens a link or document with its default program.

@@ -70,6 +70,68 @@ ShellOpResult WindowsShell::ShellFileOperation(ShellOp op, const std::string& fr
     return {static_cast<unsigned>(result), operation.fAnyOperationsAborted != FALSE};
 }
 
+namespace {
+
+// Calls a path function that takes a buffer and returns the length it needs.
+template <class Call> std::wstring PathFrom(Call call) {
+    std::wstring out(MAX_PATH, L'\0');
+    DWORD length = call(out.data(), static_cast<DWORD>(out.size()));
+    if (length >= out.size()) {
+        out.resize(length);
+        length = call(out.data(), static_cast<DWORD>(out.size()));
+    }
+    out.resize(length < out.size() ? length : 0);
+    return out;
+}
+
+// Windows ignores trailing dots and spaces in path components ("Programs." is "Programs").
+std::wstring WithoutTrailingDots(const std::wstring& path) {
+    std::wstring out;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        std::wstring part = path.substr(start, end - start);
+        if (part != L"." && part != L"..")
+            part.erase(part.find_last_not_of(L". ") + 1);
+        out += part;
+        if (end < path.size())
+            out += L'\\';
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string WindowsShell::ComparablePath(const std::string& path) {
+    const std::wstring given = Widen(path);
+    std::wstring full = PathFrom([&](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(given.c_str(), size, buffer, nullptr);
+    });
+    full = WithoutTrailingDots(full.empty() ? given : full);
+    // Short (8.3) names become long ones, for as much of the path as exists.
+    std::wstring existing = full, rest;
+    for (;;) {
+        const std::wstring longer = PathFrom([&](wchar_t* buffer, DWORD size) {
+            return GetLongPathNameW(existing.c_str(), buffer, size);
+        });
+        if (!longer.empty()) {
+            full = longer + rest;
+            break;
+        }
+        const size_t cut = existing.find_last_of(L'\\');
+        if (cut == std::wstring::npos || cut < 3)
+            break;
+        rest = existing.substr(cut) + rest;
+        existing.resize(cut);
+    }
+    // The file system compares names without regard to letter case.
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    return Narrow(full);
+}
+
 IconHandle WindowsShell::ItemIcon(const std::string& path) {
     const std::wstring widePath = Widen(path);
     // Whether the entry is a shortcut comes from the shell's link attribute: the type name is a

@@ -17,6 +17,7 @@ public:
     void CreateFolder(const std::string& path) override;
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override;
+    std::string ComparablePath(const std::string& path) override;
     IconHandle ItemIcon(const std::string& path) override;
     void OpenInShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;

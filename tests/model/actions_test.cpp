@@ -139,6 +139,26 @@ TEST_F(ActionsTest, ABackupFolderInsideEitherProgramsFolderIsRefused) {
     EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupDoneText}));
 }
 
+TEST_F(ActionsTest, ABackupWhoseCopiesWouldLandInTheStartMenuIsRefused) {
+    // The Start Menu folder holds the user's "Programs": the user's copy would land on itself.
+    UserProgramsDir = "C:\\Users\\Ann\\Start Menu\\Programs";
+    CommonProgramsDir = "C:\\Data\\Menu\\Common_Programs";
+    for (const std::string& text : std::vector<std::string>{
+             "C:\\Users\\Ann\\Start Menu\\", "c:\\users\\ann\\start menu", "C:\\Data\\Menu\\",
+             "C:\\Users\\Ann\\Start Menu\\Programs\\Programs"}) {
+        shell.calls.clear();
+        MakeBackup(shell, text);
+        EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                                   "ShowMessage(" + std::string(BackupInsideStartMenuText) + ")"}))
+            << text;
+    }
+    // A Programs folder inside a copy's target would be copied into its own ancestor.
+    UserProgramsDir = "D:\\b\\Programs\\Inner";
+    shell.calls.clear();
+    MakeBackup(shell, "D:\\b\\");
+    EXPECT_EQ(shell.messages.back(), BackupInsideStartMenuText);
+}
+
 // --- Distribution ---------------------------------------------------------------------------
 
 TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) {
