@@ -583,12 +583,6 @@ int TMainForm::ItemImage(size_t index) {
     return image;
 }
 
-void TMainForm::SetListViewStyle(DWORD viewStyle) {
-    HWND list = Control(ControlId::ListView1);
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(list, GWL_STYLE));
-    SetWindowLongPtrW(list, GWL_STYLE, static_cast<LONG_PTR>((style & ~LVS_TYPEMASK) | viewStyle));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Handlers
 

@@ -85,7 +85,6 @@ private:
     TCheckedItem ShownItem(int item) const;
     void SetAllChecks(bool checked);
     int ItemImage(size_t index);
-    void SetListViewStyle(DWORD viewStyle);
 
     // Handlers.
     void FormCreate();
