@@ -45,14 +45,17 @@ std::string ExtensionOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string AsciiLower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char ch) { return (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch; });
+    return text;
+}
+
 std::string DisplayName(const std::string& path) {
     std::string name = FileNameOf(path);
     // The extension is looked up on a lower-cased copy of the same length, then cut from the
     // name in its own letter case.
-    std::string lowered = name;
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](char ch) { return (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch; });
-    name.resize(name.size() - ExtensionOf(lowered).size());
+    name.resize(name.size() - ExtensionOf(AsciiLower(name)).size());
     return name;
 }
 

@@ -46,6 +46,9 @@ std::string FileNameOf(const std::string& path);
 // The extension of a path's file name, from its last "." (empty if there is none).
 std::string ExtensionOf(const std::string& path);
 
+// A copy with the ASCII letters lower-cased; other bytes, and so the length, stay as they are.
+std::string AsciiLower(std::string text);
+
 // The caption shown for an entry: its file name with the extension cut off.
 std::string DisplayName(const std::string& path);
 

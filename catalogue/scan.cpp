@@ -16,10 +16,7 @@ static bool IsCategoryName(const std::string& name) {
 }
 
 static bool IsIniFile(const std::string& name) {
-    std::string ext = ExtensionOf(name);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char ch) { return (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch; });
-    return ext == ".ini";
+    return AsciiLower(ExtensionOf(name)) == ".ini";
 }
 
 void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool isUser) {
