@@ -51,7 +51,7 @@ print_folders() {
     echo "User's Programs folder:    $(sed -n 's/^user=//p' "$marker")"
 }
 
-if [ "$fresh" = 0 ] && [ -f "$marker" ]; then
+if [ "$fresh" = 0 ] && [ -f "$marker" ] && orvane_prefix_ready; then
     print_folders
     exit 0
 fi
@@ -76,14 +76,12 @@ if [ "$fresh" = 1 ] && [ -e "$prefix" ]; then
     rm -rf -- "$prefix"
 fi
 
-if [ ! -f "$prefix/system.reg" ]; then
-    "$scripts_dir/wine-prefix.sh"
-fi
+orvane_prefix_ready || "$scripts_dir/wine-prefix.sh"
 rm -f -- "$marker"
 
 # Saving a shortcut into the Start menu makes Wine start winemenubuilder, which would copy the
 # sample into the Linux desktop's menus; switch it off in this prefix.
-timeout 60 "$ORVANE_WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe \
+orvane_wine 60 reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe \
     /t REG_SZ /d '' /f >/dev/null 2>&1 ||
     { echo "sandbox.sh: cannot switch off winemenubuilder in $prefix" >&2; exit 1; }
 

@@ -7,15 +7,25 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 set -e
 native=$("$here/build.sh" native | tail -n 1)
+# Both Windows builds, every target of each: the 32-bit product and the 64-bit build of the same
+# sources must both compile cleanly, whichever of them Wine can run here.
 product=$("$here/build.sh" i686 | tail -n 1)
+"$here/build.sh" x86_64 >/dev/null
 for exe in "$product"/app/*.exe; do "$here/check-imports.sh" "$exe"; done
-[ "$ORVANE_TARGET" = i686 ] || echo "This machine's Wine runs only 64-bit programs: the Windows tests run on the x86_64 build." >&2
-windows=$("$here/build.sh" run | tail -n 1)
-[ -f "$WINEPREFIX/system.reg" ] || "$here/wine-prefix.sh"
+windows=$ORVANE_RUN_BUILD
+if [ "$ORVANE_TARGET" = i686 ]; then
+    echo "The Windows tests run on the 32-bit product build (32-bit Wine): $windows" >&2
+else
+    echo "The Windows tests run on the x86_64 build ($windows): this machine's Wine cannot run" \
+        "32-bit programs natively." >&2
+fi
+orvane_prefix_ready || "$here/wine-prefix.sh"
+# The tests get a display of their own, whatever display the caller has.
+unset DISPLAY
 . "$here/xvfb.sh"
 # Wine starts its desktop process with the first window, and that process would inherit the
 # output of whichever test made the window, keeping ctest waiting on it: start it beforehand.
-ORVANE_WINE_TIMEOUT=0 "$ORVANE_WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+orvane_wine 0 explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 set +e
 
 log=$(mktemp)

@@ -1,12 +1,28 @@
 # Sourced by Orvane's scripts: the Wine environment of the project-local prefix.
 #
-# The product is a 32-bit program. Where this machine can run 32-bit code, Windows programs run
-# in a 32-bit prefix. Where the kernel has 32-bit emulation switched off (Wine then fails with
-# "Exec format error"), the same sources are built for x86_64 and run in a 64-bit prefix.
+# The product is a 32-bit program. Where this machine runs 32-bit code natively, Windows programs
+# run in a 32-bit prefix on the product's own i686 build. Where it cannot (a kernel with 32-bit
+# emulation switched off makes Wine fail with "Exec format error", and a qemu-user binfmt handler
+# would run the 32-bit Wine in slow emulation), the same sources are built for x86_64 and run in a
+# 64-bit prefix.
 orvane_root=$(cd "$(dirname "${BASH_SOURCE[0]:-$0}")/.." && pwd)
 
+# True when a binfmt_misc handler (such as qemu-user) takes over 32-bit x86 ELF programs: they
+# would then run emulated even where the kernel could run them itself.
+orvane_i386_emulated() {
+    local entry
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        case ${entry##*/} in register | status) continue ;; esac
+        [ -f "$entry" ] && grep -qx enabled "$entry" 2>/dev/null || continue
+        # The ELF header of an i386 program: class 32-bit, little-endian, machine 3.
+        grep -Eq '^magic 7f454c460101.*0300$' "$entry" 2>/dev/null && return 0
+    done
+    return 1
+}
+
 if [ -z "${ORVANE_WINE_ARCH:-}" ]; then
-    if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if [ -x /usr/lib/wine/wine ] && ! orvane_i386_emulated &&
+        /usr/lib/wine/wine --version >/dev/null 2>&1; then
         ORVANE_WINE_ARCH=win32
     else
         ORVANE_WINE_ARCH=win64
@@ -32,3 +48,22 @@ export WINEARCH="$ORVANE_WINE_ARCH"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No install dialogs, and no copying of shortcuts into the Linux desktop menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Windows programs run as on a Russian Windows: ANSI code page 1251, Russian dialogs. Only Wine
+# gets the locale; the scripts' own tools keep the caller's.
+ORVANE_WINE_LOCALE=ru_RU.UTF-8
+export ORVANE_WINE_LOCALE
+# Runs a Windows program under Wine in that locale, stopped after SECONDS (0: never).
+# Usage: orvane_wine SECONDS PROGRAM [ARGUMENT]...
+orvane_wine() {
+    local limit=$1
+    shift
+    LC_ALL=$ORVANE_WINE_LOCALE LANG=$ORVANE_WINE_LOCALE timeout -k 5 "$limit" "$ORVANE_WINE" "$@"
+}
+
+# The prefix is set up by scripts/wine-prefix.sh, which writes this mark last; a prefix without
+# the current mark (an older one, or one whose set-up broke off) is set up again.
+ORVANE_PREFIX_MARK="fonts, ru_RU, lnkfile: 2"
+orvane_prefix_ready() {
+    [ "$(cat "${1:-$WINEPREFIX}/.orvane-prefix" 2>/dev/null)" = "$ORVANE_PREFIX_MARK" ]
+}

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -120,6 +123,39 @@ TEST_F(WindowsShellTest, IconsForShortcutsAndFoldersButNotForMissingPaths) {
             DestroyIcon(icon);
     }
     EXPECT_EQ(shell.ItemIcon(At("gone.lnk")), nullptr);
+}
+
+// The pixels of a small icon drawn on white.
+std::vector<COLORREF> Pixels(HICON icon) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 16, 16, WHITENESS);
+    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A shortcut is told by the shell's link attribute, not by its type's name, which is "Ярлык" on a
+// Russian system: its icon carries the link overlay, unlike the shell's plain icon for it.
+TEST_F(WindowsShellTest, AShortcutsIconCarriesTheLinkOverlay) {
+    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), "C:\\windows\\notepad.exe"));
+    HICON withOverlay = static_cast<HICON>(shell.ItemIcon(At("Блокнот.lnk")));
+    SHFILEINFOW plain{};
+    SHGetFileInfoW(Widen(At("Блокнот.lnk")).c_str(), 0, &plain, sizeof plain,
+                   SHGFI_ICON | SHGFI_SMALLICON);
+    ASSERT_TRUE(withOverlay && plain.hIcon);
+    EXPECT_NE(Pixels(withOverlay), Pixels(plain.hIcon));
+    DestroyIcon(withOverlay);
+    DestroyIcon(plain.hIcon);
 }
 
 } // namespace
