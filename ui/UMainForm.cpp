@@ -115,10 +115,7 @@ TMainForm::~TMainForm() {
 }
 
 HWND TMainForm::Control(ControlId id) const {
-    for (size_t i = 0; i < FormLayout.size(); ++i)
-        if (FormLayout[i].Id == id)
-            return controls_[i];
-    return id == ControlId::Form ? handle_ : nullptr;
+    return id == ControlId::Form ? handle_ : controls_[LayoutIndex(id)];
 }
 
 const TControlLayout* TMainForm::LayoutOfWindow(HWND control) const {
@@ -158,7 +155,8 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_GETMINMAXINFO: {
         auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-        info.ptMinTrackSize = {Scale(FormDesignSize.cx, dpi_), Scale(FormDesignSize.cy, dpi_)};
+        const SIZE minimum = MinimumSize();
+        info.ptMinTrackSize = {minimum.cx, minimum.cy};
         return 0;
     }
     case WM_COMMAND:
@@ -434,11 +432,16 @@ void TMainForm::CenterOnScreen() {
     MONITORINFO monitor{sizeof(monitor)};
     GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& screen = monitor.rcMonitor;
-    const int width = Scale(FormDesignSize.cx, dpi_);
-    const int height = Scale(FormDesignSize.cy, dpi_);
-    SetWindowPos(handle_, nullptr, screen.left + (screen.right - screen.left - width) / 2,
-                 screen.top + (screen.bottom - screen.top - height) / 2, width, height,
+    const SIZE size = MinimumSize();
+    SetWindowPos(handle_, nullptr, screen.left + (screen.right - screen.left - size.cx) / 2,
+                 screen.top + (screen.bottom - screen.top - size.cy) / 2, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The designed size, and larger where the texts need more room at this DPI.
+SIZE TMainForm::MinimumSize() const {
+    return {Scale(FormDesignSize.cx, dpi_) + fit_.FormGrowth.cx,
+            Scale(FormDesignSize.cy, dpi_) + fit_.FormGrowth.cy};
 }
 
 // Fonts and other DPI-dependent sizes that are not positions. The old fonts are freed only after
@@ -453,52 +456,15 @@ void TMainForm::ApplyDpi() {
                          TRUE);
     fonts_ = std::move(fonts);
     ListView_SetColumnWidth(Control(ControlId::ListView1), 0, Scale(ListColumnWidth, dpi_));
+    fit_ = FitTexts(controls_, dpi_);
 }
 
-// Places every control from FormLayout for the current client size and DPI. Containers come
-// before their children, so each parent's new size is known when its children are placed.
 void TMainForm::PlaceControls() {
     if (!controls_.back())
         return; // WM_SIZE during creation, before the controls exist
     RECT client;
     GetClientRect(handle_, &client);
-    std::map<ControlId, SIZE> parentSizes{{ControlId::Form, {client.right, client.bottom}}};
-    // The toolbar is as high as its rows of buttons need; what it grows beyond its designed
-    // height pushes the controls below it down.
-    const TControlLayout* toolbar = nullptr;
-    int toolbarGrowth = 0;
-    for (size_t i = 0; i < FormLayout.size(); ++i) {
-        const TControlLayout& layout = FormLayout[i];
-        RECT rect = AnchoredRect(layout, parentSizes.at(layout.Parent), dpi_);
-        if (layout.Kind == TControlKind::ToolBar) {
-            toolbar = &layout;
-            toolbarGrowth = FitToolBar(controls_[i], rect);
-            rect.bottom += toolbarGrowth;
-        } else if (toolbar && layout.Parent == toolbar->Parent && (layout.Anchors & akTop) &&
-                   layout.Top >= toolbar->Top + toolbar->Height) {
-            rect.top += toolbarGrowth;
-            if (!(layout.Anchors & akBottom))
-                rect.bottom += toolbarGrowth;
-        }
-        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        parentSizes[layout.Id] = {rect.right - rect.left, rect.bottom - rect.top};
-    }
-}
-
-// Gives the toolbar its designed place, lets it wrap its buttons to that width and returns how
-// much higher than designed its rows of buttons need it to be.
-int TMainForm::FitToolBar(HWND toolbar, const RECT& designed) {
-    const int height = designed.bottom - designed.top;
-    SetWindowPos(toolbar, nullptr, designed.left, designed.top, designed.right - designed.left,
-                 height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
-    RECT last{};
-    if (count == 0 ||
-        !SendMessageW(toolbar, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last)))
-        return 0;
-    return std::max(0, static_cast<int>(last.bottom) - height);
+    ::PlaceControls(controls_, {client.right, client.bottom}, dpi_, fit_);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -62,7 +62,7 @@ private:
     void CenterOnScreen();
     void ApplyDpi();
     void PlaceControls();
-    int FitToolBar(HWND toolbar, const RECT& designed);
+    SIZE MinimumSize() const;
     const TControlLayout* LayoutOfWindow(HWND control) const;
 
     // Messages.
@@ -109,6 +109,7 @@ private:
     HWND handle_ = nullptr;
     std::array<HWND, ControlCount> controls_{}; // in FormLayout's order; destroyed with handle_
     int dpi_ = DesignDpi;
+    TTextFit fit_; // what the texts need at dpi_
     int activePage_ = 2;
     bool shown_ = false;
     bool checkWritesSuspended_ = false; // set while the list's marks are set by the program

@@ -1,7 +1,12 @@
 #include "ui/layout.h"
 
+#include "ui/handles.h"
 #include "ui/resources/resource.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -80,11 +85,15 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
 }};
 // clang-format on
 
-const TControlLayout& LayoutOf(ControlId id) {
-    for (const auto& control : FormLayout)
-        if (control.Id == id)
-            return control;
+size_t LayoutIndex(ControlId id) {
+    for (size_t i = 0; i < FormLayout.size(); ++i)
+        if (FormLayout[i].Id == id)
+            return i;
     throw std::logic_error("no layout for control " + std::to_string(static_cast<int>(id)));
+}
+
+const TControlLayout& LayoutOf(ControlId id) {
+    return FormLayout[LayoutIndex(id)];
 }
 
 SIZE DesignClientSize(ControlId parent) {
@@ -100,26 +109,184 @@ int Scale(int value, int dpi) {
 
 namespace {
 
-// One axis of AnchoredRect: the start and end of a control along it.
-std::pair<int, int> AnchoredSpan(int start, int length, int growth, bool nearEdge, bool farEdge) {
+// The least room, at 96 DPI, that texts which grow leave between a page's content and its edges.
+constexpr int PageMargin = 8;
+
+bool HasText(TControlKind kind) {
+    return kind == K::Label || kind == K::LineLabel || kind == K::Link || kind == K::Button;
+}
+
+bool IsContainer(ControlId id) {
+    return id == C::Form || id == C::PageControl1 || id == C::TabSheet1 || id == C::TabSheet2 ||
+           id == C::TabSheet3;
+}
+
+// How much a container's client area is larger than designed once the texts fit.
+SIZE ContainerGrowth(ControlId parent, const TTextFit& fit) {
+    return parent == C::Form ? fit.FormGrowth : fit.Growth[LayoutIndex(parent)];
+}
+
+// How much more room than it has a parent needs so that its grown and moved children keep inside
+// it: a child anchored to the far edge keeps its designed distance to it, any other stays clear of
+// it by PageMargin unless its design already came closer.
+SIZE RoomNeeded(ControlId parent, const TTextFit& fit, int dpi) {
+    const SIZE design = DesignClientSize(parent);
+    SIZE need{0, 0};
+    for (size_t i = 0; i < FormLayout.size(); ++i) {
+        const TControlLayout& c = FormLayout[i];
+        if (c.Parent != parent)
+            continue;
+        const int right = Scale(c.Left, dpi) + Scale(c.Width, dpi);
+        const int rightLimit = std::max(right, Scale(design.cx - PageMargin, dpi));
+        need.cx = std::max<LONG>(need.cx, right + fit.Growth[i].cx - rightLimit);
+        if (c.Anchors & akBottom) {
+            need.cy = std::max<LONG>(need.cy, fit.Shift[i]);
+        } else {
+            const int bottom = Scale(c.Top, dpi) + Scale(c.Height, dpi);
+            const int bottomLimit = std::max(bottom, Scale(design.cy - PageMargin, dpi));
+            need.cy =
+                std::max<LONG>(need.cy, bottom + fit.Shift[i] + fit.Growth[i].cy - bottomLimit);
+        }
+    }
+    return need;
+}
+
+// One axis of AnchoredRect: the start and end of a control along it. `shift` moves a control that
+// keeps to the near edge, `grow` lengthens it, `parentGrowth` is what its parent grew to fit its
+// texts and `resize` how much the parent's actual size differs from that.
+std::pair<int, int> AnchoredSpan(int start, int length, int shift, int grow, int parentGrowth,
+                                 int resize, bool nearEdge, bool farEdge) {
+    const int farEnd = start + length + parentGrowth + resize;
+    // A stretched control has what its parent grew, and more if its own text needs more.
     if (nearEdge && farEdge)
-        return {start, start + length + growth};
+        return {start + shift, farEnd + std::max(0, grow - parentGrowth)};
     if (farEdge)
-        return {start + growth, start + growth + length};
-    return {start, start + length};
+        return {farEnd - length - grow, farEnd};
+    return {start + shift, start + shift + length + grow};
+}
+
+// Gives the toolbar its place, lets it wrap its buttons to that width and returns how much higher
+// than that place its rows of buttons need it to be.
+int FitToolBar(HWND toolbar, const RECT& place) {
+    const int height = place.bottom - place.top;
+    SetWindowPos(toolbar, nullptr, place.left, place.top, place.right - place.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    const auto count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    RECT last{};
+    if (count == 0 ||
+        !SendMessageW(toolbar, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last)))
+        return 0;
+    return std::max(0, static_cast<int>(last.bottom) - height);
 }
 
 } // namespace
 
-RECT AnchoredRect(const TControlLayout& control, SIZE parentSize, int dpi) {
+SIZE TextExtent(HWND control, TControlKind kind, int width) {
+    if (kind == K::Button) {
+        // The button's own measure of its text with its margins (common controls 6).
+        SIZE ideal{};
+        if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
+            return ideal;
+    }
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, text.data(), length + 1);
+    HDC dc = GetDC(control);
+    RECT rect{0, 0, width, 0};
+    {
+        TSelection font(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        // The flags a static control draws with: it breaks lines where this measure says.
+        const UINT lines = kind == K::Label ? DT_WORDBREAK : DT_SINGLELINE;
+        DrawTextW(dc, text.c_str(), length, &rect,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | lines);
+    }
+    ReleaseDC(control, dc);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+TTextFit FitTexts(const std::array<HWND, ControlCount>& controls, int dpi) {
+    TTextFit fit;
+    for (size_t i = 0; i < FormLayout.size(); ++i) {
+        const TControlLayout& c = FormLayout[i];
+        if (!HasText(c.Kind) || !controls[i])
+            continue;
+        const SIZE designed{Scale(c.Width, dpi), Scale(c.Height, dpi)};
+        const SIZE need = TextExtent(controls[i], c.Kind, designed.cx);
+        // A word-wrapped label keeps its width and takes the lines it needs.
+        if (c.Kind != K::Label)
+            fit.Growth[i].cx = std::max<LONG>(0, need.cx - designed.cx);
+        fit.Growth[i].cy = std::max<LONG>(0, need.cy - designed.cy);
+    }
+    // Each control moves down by what the controls above it on its parent grew and moved; a
+    // control's designed top is below those of all the controls above it, so they come first.
+    std::array<size_t, ControlCount> order{};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [](size_t a, size_t b) { return FormLayout[a].Top < FormLayout[b].Top; });
+    for (size_t i : order) {
+        const TControlLayout& c = FormLayout[i];
+        for (size_t above : order) {
+            const TControlLayout& a = FormLayout[above];
+            if (a.Parent == c.Parent && a.Top + a.Height <= c.Top)
+                fit.Shift[i] = std::max<int>(fit.Shift[i], fit.Shift[above] + fit.Growth[above].cy);
+        }
+    }
+    // The pages and their container stretch with the window, so what any of them needs the window
+    // gives them all.
+    for (const TControlLayout& c : FormLayout) {
+        if (!IsContainer(c.Id))
+            continue;
+        const SIZE need = RoomNeeded(c.Id, fit, dpi);
+        fit.FormGrowth.cx = std::max(fit.FormGrowth.cx, need.cx);
+        fit.FormGrowth.cy = std::max(fit.FormGrowth.cy, need.cy);
+    }
+    const SIZE form = RoomNeeded(C::Form, fit, dpi);
+    fit.FormGrowth.cx = std::max(fit.FormGrowth.cx, form.cx);
+    fit.FormGrowth.cy = std::max(fit.FormGrowth.cy, form.cy);
+    for (size_t i = 0; i < FormLayout.size(); ++i)
+        if (IsContainer(FormLayout[i].Id))
+            fit.Growth[i] = fit.FormGrowth;
+    return fit;
+}
+
+RECT AnchoredRect(size_t index, SIZE parentSize, int dpi, const TTextFit& fit) {
+    const TControlLayout& control = FormLayout[index];
     const SIZE design = DesignClientSize(control.Parent);
-    const int left = Scale(control.Left, dpi);
-    const int top = Scale(control.Top, dpi);
-    const int width = Scale(control.Width, dpi);
-    const int height = Scale(control.Height, dpi);
-    const auto [x0, x1] = AnchoredSpan(left, width, parentSize.cx - Scale(design.cx, dpi),
-                                       control.Anchors & akLeft, control.Anchors & akRight);
-    const auto [y0, y1] = AnchoredSpan(top, height, parentSize.cy - Scale(design.cy, dpi),
-                                       control.Anchors & akTop, control.Anchors & akBottom);
+    const SIZE parentGrowth = ContainerGrowth(control.Parent, fit);
+    const SIZE grow = fit.Growth[index];
+    const auto [x0, x1] =
+        AnchoredSpan(Scale(control.Left, dpi), Scale(control.Width, dpi), 0, grow.cx,
+                     parentGrowth.cx, parentSize.cx - Scale(design.cx, dpi) - parentGrowth.cx,
+                     control.Anchors & akLeft, control.Anchors & akRight);
+    const auto [y0, y1] =
+        AnchoredSpan(Scale(control.Top, dpi), Scale(control.Height, dpi), fit.Shift[index], grow.cy,
+                     parentGrowth.cy, parentSize.cy - Scale(design.cy, dpi) - parentGrowth.cy,
+                     control.Anchors & akTop, control.Anchors & akBottom);
     return {x0, y0, x1, y1};
+}
+
+void PlaceControls(const std::array<HWND, ControlCount>& controls, SIZE client, int dpi,
+                   const TTextFit& fit) {
+    std::map<ControlId, SIZE> parentSizes{{C::Form, client}};
+    const TControlLayout* toolbar = nullptr;
+    int toolbarGrowth = 0;
+    for (size_t i = 0; i < FormLayout.size(); ++i) {
+        const TControlLayout& layout = FormLayout[i];
+        RECT rect = AnchoredRect(i, parentSizes.at(layout.Parent), dpi, fit);
+        if (layout.Kind == K::ToolBar) {
+            toolbar = &layout;
+            toolbarGrowth = FitToolBar(controls[i], rect);
+            rect.bottom += toolbarGrowth;
+        } else if (toolbar && layout.Parent == toolbar->Parent && (layout.Anchors & akTop) &&
+                   layout.Top >= toolbar->Top + toolbar->Height) {
+            rect.top += toolbarGrowth;
+            if (!(layout.Anchors & akBottom))
+                rect.bottom += toolbarGrowth;
+        }
+        SetWindowPos(controls[i], nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        parentSizes[layout.Id] = {rect.right - rect.left, rect.bottom - rect.top};
+    }
 }

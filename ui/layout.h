@@ -91,6 +91,8 @@ constexpr size_t ControlCount = 29;
 // Parents come before their children; on each parent, tab-stop controls are in tab order.
 extern const std::array<TControlLayout, ControlCount> FormLayout;
 
+// A control's index in FormLayout, and its layout.
+size_t LayoutIndex(ControlId id);
 const TControlLayout& LayoutOf(ControlId id);
 
 // The designed client size of a parent (the form or a container control) at 96 DPI.
@@ -99,7 +101,31 @@ SIZE DesignClientSize(ControlId parent);
 // `value` designed at 96 DPI, at `dpi`.
 int Scale(int value, int dpi);
 
-// The control's designed rectangle scaled to `dpi`, then moved or stretched by its anchors by how
-// much `parentSize` differs from the parent's scaled designed size. Coordinates are relative to
-// the parent's client area; right and bottom are exclusive.
-RECT AnchoredRect(const TControlLayout& control, SIZE parentSize, int dpi);
+// The room the controls' texts need at one DPI beyond the designed sizes, which are the minimum.
+// A control whose text needs more room grows (a word-wrapped label in height, a one-line label,
+// link or button in width), the controls below it on its parent move down by as much, and where a
+// page then needs more room than it has, the window grows by as much. Indices follow FormLayout.
+struct TTextFit {
+    std::array<SIZE, ControlCount> Growth{}; // added to each control's designed size
+    std::array<int, ControlCount> Shift{};   // added to each control's designed top
+    SIZE FormGrowth{};                       // added to the window's designed size
+};
+
+// Measures every control's text in its own font, at `dpi`. `controls` are in FormLayout's order.
+TTextFit FitTexts(const std::array<HWND, ControlCount>& controls, int dpi);
+
+// The size a control's text needs: a word-wrapped label's lines at `width`, the one line of other
+// labels and links, a button's text with its margins. Measured as the control measures it when it
+// breaks lines, with DrawText in the control's own font.
+SIZE TextExtent(HWND control, TControlKind kind, int width);
+
+// The control's designed rectangle scaled to `dpi` and fitted to its text, then moved or
+// stretched by its anchors by how much `parentSize` differs from the parent's fitted size.
+// Coordinates are relative to the parent's client area; right and bottom are exclusive.
+RECT AnchoredRect(size_t index, SIZE parentSize, int dpi, const TTextFit& fit);
+
+// Places every control for the window's client size: containers first, so that each parent's
+// size is known when its children are placed. The tool bar is as high as its rows of buttons
+// need, and what it grows beyond its fitted height pushes the controls below it down.
+void PlaceControls(const std::array<HWND, ControlCount>& controls, SIZE client, int dpi,
+                   const TTextFit& fit);

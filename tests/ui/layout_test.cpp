@@ -1,5 +1,6 @@
-// The main window's layout: every control's place, text and font at 96 and 144 DPI, how anchors
-// follow a resize, the toolbar's rows, and the window itself.
+// The main window's layout, stated as properties at 96, 120, 144 and 192 DPI: every text fits its
+// control, every control lies inside its page, no two visible controls overlap, the designed
+// places and sizes are the least ones, and anchored edges keep their distances in a resize.
 #include "form_fixture.h"
 
 #include <commctrl.h>
@@ -8,50 +9,7 @@
 
 namespace {
 
-struct Designed {
-    ControlId Id;
-    ControlId Parent;
-    int Left, Top, Width, Height;
-    unsigned Anchors;
-    int FontPx; // 0: not checked
-};
-
 using C = ControlId;
-constexpr unsigned LTR = akLeft | akTop | akRight;
-constexpr unsigned LT = akLeft | akTop;
-constexpr unsigned RB = akRight | akBottom;
-
-// The window as designed at 96 DPI.
-const Designed Design[] = {
-    {C::PageControl1, C::Form, 3, 2, 736, 486, akAll, 0},
-    {C::Button5, C::Form, 448, 496, 75, 25, RB, 13},
-    {C::Button4, C::Form, 536, 496, 75, 25, RB, 13},
-    {C::Button6, C::Form, 648, 496, 75, 25, RB, 13},
-    {C::TabSheet1, C::PageControl1, 4, 4, 728, 478, akAll, 0},
-    {C::TabSheet2, C::PageControl1, 4, 4, 728, 478, akAll, 0},
-    {C::TabSheet3, C::PageControl1, 4, 4, 728, 478, akAll, 0},
-    {C::Label2, C::TabSheet1, 7, 8, 711, 95, LTR, 16},
-    {C::Label5, C::TabSheet1, 8, 112, 711, 57, LTR, 16},
-    {C::Label6, C::TabSheet1, 7, 184, 636, 19, LTR, 16},
-    {C::Image2, C::TabSheet1, 15, 212, 276, 250, akLeft | akBottom, 0},
-    {C::Image1, C::TabSheet1, 393, 212, 321, 250, RB, 0},
-    {C::Label1, C::TabSheet2, 0, 0, 728, 23, LTR, 19},
-    {C::Label7, C::TabSheet2, 8, 85, 671, 38, LTR, 16},
-    {C::ListView1, C::TabSheet2, 8, 136, 711, 293, akAll, 13},
-    {C::Button2, C::TabSheet2, 8, 440, 120, 25, akLeft | akBottom, 13},
-    {C::Button3, C::TabSheet2, 136, 440, 120, 25, akLeft | akBottom, 13},
-    {C::Label3, C::TabSheet3, 8, 8, 705, 38, LTR, 16},
-    {C::Label4, C::TabSheet3, 9, 64, 260, 19, LT, 16},
-    {C::Edit1, C::TabSheet3, 9, 88, 711, 21, LTR, 11},
-    {C::Button7, C::TabSheet3, 8, 120, 169, 25, LT, 16},
-    {C::Label8, C::TabSheet3, 9, 168, 681, 38, LT, 16},
-    {C::Button8, C::TabSheet3, 8, 216, 169, 25, LT, 16},
-    {C::Label9, C::TabSheet3, 9, 256, 408, 19, LT, 16},
-    {C::Label10, C::TabSheet3, 8, 280, 165, 19, LT, 16},
-    {C::Label11, C::TabSheet3, 9, 320, 663, 57, LTR, 16},
-    {C::Label12, C::TabSheet3, 9, 392, 156, 19, LT, 16},
-    {C::Label13, C::TabSheet3, 9, 416, 197, 19, LT, 16},
-};
 
 RECT RectInParent(HWND control) {
     RECT rect;
@@ -66,79 +24,55 @@ SIZE ClientSize(HWND window) {
     return {rect.right, rect.bottom};
 }
 
-LOGFONTW FontOf(HWND control) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font),
-               &font);
-    return font;
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != FALSE;
 }
 
-class Layout : public FormTest {
+// The room a control's text takes in the control's own font, measured as the control breaks it.
+SIZE TextSize(HWND control) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(control, text, 1024);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const bool wraps = std::wstring(className) == L"Static" && (style & SS_TYPEMASK) == SS_LEFT;
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT rect{0, 0, ClientSize(control).cx, 0};
+    DrawTextW(dc, text, -1, &rect,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {rect.right, rect.bottom};
+}
+
+class Layout : public FormTest, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
         SetStartMenu({"Writer.lnk"}, {});
         Start();
+        if (GetParam() != form->Dpi()) {
+            // What Windows sends when the window moves to a monitor of another DPI.
+            RECT window;
+            GetWindowRect(form->Handle(), &window);
+            RECT suggested{window.left, window.top, window.left + Scale(750, GetParam()),
+                           window.top + Scale(562, GetParam())};
+            SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(GetParam(), GetParam()),
+                         reinterpret_cast<LPARAM>(&suggested));
+            PumpMessages();
+        }
+        ASSERT_EQ(form->Dpi(), GetParam());
     }
 
-    // Every control where its design and anchors put it for the current sizes, at `dpi`.
-    void ExpectLayout(int dpi) {
-        auto s = [dpi](int value) { return MulDiv(value, dpi, 96); };
-        std::map<ControlId, SIZE> design{{C::Form, {742, 528}}};
-        for (const Designed& d : Design)
-            design[d.Id] = {d.Width, d.Height};
-        // Controls under the toolbar move down by what its rows need beyond its 60 px.
-        const int toolbarGrowth = RectInParent(Control(C::ToolBar1)).bottom - s(23 + 60);
-        for (const Designed& d : Design) {
-            SCOPED_TRACE(LayoutOf(d.Id).Name);
-            const SIZE parent =
-                ClientSize(d.Parent == C::Form ? form->Handle() : Control(d.Parent));
-            const int dx = parent.cx - s(design[d.Parent].cx);
-            const int dy = parent.cy - s(design[d.Parent].cy);
-            const bool below = d.Parent == C::TabSheet2 && d.Top >= 83 && (d.Anchors & akTop);
-            RECT expected{s(d.Left), s(d.Top) + (below ? toolbarGrowth : 0), 0, 0};
-            expected.right = s(d.Left) + s(d.Width);
-            expected.bottom = s(d.Top) + s(d.Height) + (below ? toolbarGrowth : 0);
-            if (d.Anchors & akRight) {
-                expected.right += dx;
-                if (!(d.Anchors & akLeft))
-                    expected.left += dx;
-            }
-            if (d.Anchors & akBottom) {
-                expected.bottom = s(d.Top) + s(d.Height) + dy;
-                if (!(d.Anchors & akTop))
-                    expected.top = s(d.Top) + dy;
-            }
-            const RECT actual = RectInParent(Control(d.Id));
-            EXPECT_EQ(actual.left, expected.left);
-            EXPECT_EQ(actual.top, expected.top);
-            EXPECT_EQ(actual.right, expected.right);
-            EXPECT_EQ(actual.bottom, expected.bottom);
-            if (d.FontPx) {
-                const LOGFONTW font = FontOf(Control(d.Id));
-                EXPECT_EQ(font.lfHeight, -s(d.FontPx));
-                EXPECT_EQ(Narrow(font.lfFaceName), "Tahoma");
-                EXPECT_EQ(font.lfUnderline != 0, d.Id == C::Label10 || d.Id == C::Label13);
-            }
-        }
-        // The toolbar spans its page, is at least as high as designed and holds every button.
-        HWND toolbar = Control(C::ToolBar1);
-        const RECT bar = RectInParent(toolbar);
-        EXPECT_EQ(bar.left, 0);
-        EXPECT_EQ(bar.top, s(23));
-        EXPECT_EQ(bar.right, ClientSize(Control(C::TabSheet2)).cx);
-        EXPECT_GE(bar.bottom - bar.top, s(60));
-        for (int k = 0; k < 9; ++k) {
-            RECT button{};
-            SendMessageW(toolbar, TB_GETITEMRECT, k, reinterpret_cast<LPARAM>(&button));
-            EXPECT_LE(button.right, bar.right - bar.left) << "button " << k;
-            EXPECT_LE(button.bottom, bar.bottom - bar.top) << "button " << k;
-        }
-        EXPECT_EQ(FontOf(toolbar).lfHeight, -s(16));
-        EXPECT_EQ(FontOf(Control(C::Edit1)).lfHeight, -s(11));
-    }
+    int S(int value) const { return Scale(value, GetParam()); }
 
-    void ResizeWindow(int width, int height) {
-        SetWindowPos(form->Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    void ResizeWindowBy(int dx, int dy) {
+        RECT window;
+        GetWindowRect(form->Handle(), &window);
+        SetWindowPos(form->Handle(), nullptr, 0, 0, window.right - window.left + dx,
+                     window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER);
         PumpMessages();
     }
 
@@ -147,54 +81,151 @@ protected:
         SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
         return {info.ptMinTrackSize.x, info.ptMinTrackSize.y};
     }
+
+    // Every page in turn, so that its controls are visible.
+    template <class Check> void OnEveryPage(Check&& check) {
+        Click(C::Button6);
+        check(); // the final page
+        Click(C::Button5);
+        check(); // the category page
+        Click(C::Button5);
+        check(); // the welcome page
+    }
+
+    // Each visible control: its text fits it, it is inside its parent and overlaps none of its
+    // visible siblings.
+    void ExpectEveryTextFitsAndNothingOverlaps() {
+        for (const TControlLayout& layout : FormLayout) {
+            HWND control = Control(layout.Id);
+            if (!IsWindowVisible(control))
+                continue;
+            SCOPED_TRACE(layout.Name);
+            const SIZE client = ClientSize(control);
+            if (layout.Kind == TControlKind::Button) {
+                SIZE ideal{};
+                ASSERT_TRUE(
+                    SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+                EXPECT_LE(ideal.cx, client.cx);
+                EXPECT_LE(TextSize(control).cy, client.cy);
+            } else if (layout.Text) {
+                EXPECT_LE(TextSize(control).cx, client.cx);
+                EXPECT_LE(TextSize(control).cy, client.cy);
+            }
+            const RECT rect = RectInParent(control);
+            const SIZE parent = ClientSize(GetParent(control));
+            EXPECT_GE(rect.left, 0);
+            EXPECT_GE(rect.top, 0);
+            EXPECT_LE(rect.right, parent.cx);
+            EXPECT_LE(rect.bottom, parent.cy);
+            for (const TControlLayout& other : FormLayout) {
+                HWND sibling = Control(other.Id);
+                if (&other < &layout && other.Parent == layout.Parent && IsWindowVisible(sibling)) {
+                    EXPECT_FALSE(Overlap(rect, RectInParent(sibling))) << other.Name;
+                }
+            }
+        }
+    }
 };
 
-TEST_F(Layout, TheWindowIsCentredWithItsCaptionSizeAndFrame) {
+TEST_P(Layout, EveryTextFitsAndNothingOverlapsAtTheLeastSizeAndWhenWider) {
+    OnEveryPage([&] { ExpectEveryTextFitsAndNothingOverlaps(); });
+    ResizeWindowBy(S(200), S(120));
+    OnEveryPage([&] { ExpectEveryTextFitsAndNothingOverlaps(); });
+}
+
+TEST_P(Layout, NoControlIsSmallerOrHigherUpThanDesigned) {
+    HWND toolbar = Control(C::ToolBar1);
+    for (const TControlLayout& layout : FormLayout) {
+        SCOPED_TRACE(layout.Name);
+        const RECT rect = RectInParent(Control(layout.Id));
+        EXPECT_GE(rect.left, S(layout.Left));
+        EXPECT_GE(rect.top, S(layout.Top));
+        EXPECT_GE(rect.right - rect.left, S(layout.Width));
+        // The list gives up height to the tool bar's rows of buttons.
+        if (layout.Id != C::ListView1) {
+            EXPECT_GE(rect.bottom - rect.top, S(layout.Height));
+        }
+    }
+    EXPECT_EQ(RectInParent(toolbar).right, ClientSize(Control(C::TabSheet2)).cx);
+    EXPECT_GE(RectInParent(toolbar).bottom, RectInParent(Control(C::Label1)).bottom + S(60));
+}
+
+TEST_P(Layout, AnchoredEdgesKeepTheirDistancesInAResize) {
+    auto distances = [&] {
+        std::map<ControlId, RECT> out;
+        const int toolbarBottom = RectInParent(Control(C::ToolBar1)).bottom;
+        for (const TControlLayout& layout : FormLayout) {
+            HWND control = Control(layout.Id);
+            const RECT rect = RectInParent(control);
+            const SIZE parent = ClientSize(GetParent(control));
+            // Below the tool bar, tops keep to its bottom, which moves as its buttons wrap.
+            const bool belowToolbar = layout.Parent == C::TabSheet2 &&
+                                      layout.Kind != TControlKind::ToolBar &&
+                                      layout.Id != C::Label1;
+            out[layout.Id] = {rect.left, rect.top - (belowToolbar ? toolbarBottom : 0),
+                              parent.cx - rect.right, parent.cy - rect.bottom};
+        }
+        return out;
+    };
+    const auto before = distances();
+    ResizeWindowBy(S(200), S(120));
+    const auto after = distances();
+    for (const TControlLayout& layout : FormLayout) {
+        SCOPED_TRACE(layout.Name);
+        const RECT& b = before.at(layout.Id);
+        const RECT& a = after.at(layout.Id);
+        // Each edge the control is anchored to keeps its distance to the parent's edge.
+        const RECT kept{layout.Anchors & akLeft ? b.left : a.left,
+                        layout.Anchors & akTop ? b.top : a.top,
+                        layout.Anchors & akRight ? b.right : a.right,
+                        layout.Anchors & akBottom ? b.bottom : a.bottom};
+        EXPECT_TRUE(EqualRect(&a, &kept))
+            << a.left << "," << a.top << "," << a.right << "," << a.bottom << " instead of "
+            << kept.left << "," << kept.top << "," << kept.right << "," << kept.bottom;
+    }
+    const RECT list = RectInParent(Control(C::ListView1));
+    EXPECT_GE(list.right - list.left, S(711) + S(200));
+}
+
+TEST_P(Layout, TheWindowCannotBeMadeSmallerThanItsLeastSize) {
+    const SIZE least = MinimumSize();
+    ResizeWindowBy(-S(300), -S(300));
+    RECT window;
+    GetWindowRect(form->Handle(), &window);
+    EXPECT_EQ(window.right - window.left, least.cx);
+    EXPECT_EQ(window.bottom - window.top, least.cy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, Layout, ::testing::Values(96, 120, 144, 192),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+class Window : public FormTest {
+protected:
+    void SetUp() override {
+        SetStartMenu({"Writer.lnk"}, {});
+        Start();
+    }
+};
+
+TEST_F(Window, OpensCentredAtItsLeastSizeWithItsCaptionFrameAndIcon) {
     EXPECT_EQ(Text(C::Form), "Orvane");
     RECT window;
     GetWindowRect(form->Handle(), &window);
-    EXPECT_EQ(window.right - window.left, 750);
-    EXPECT_EQ(window.bottom - window.top, 562);
+    MINMAXINFO info{};
+    SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    const POINT least = info.ptMinTrackSize;
+    EXPECT_EQ(window.right - window.left, least.x);
+    EXPECT_EQ(window.bottom - window.top, least.y);
+    EXPECT_GE(least.x, Scale(750, form->Dpi()));
+    EXPECT_GE(least.y, Scale(562, form->Dpi()));
     EXPECT_NEAR((window.left + window.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-    EXPECT_NEAR((window.top + window.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_STYLE)) &
                   WS_OVERLAPPEDWINDOW,
               WS_OVERLAPPEDWINDOW);
-    EXPECT_EQ(MinimumSize().cx, 750);
-    EXPECT_EQ(MinimumSize().cy, 562);
     EXPECT_NE(GetClassLongPtrW(form->Handle(), GCLP_HICON), 0u);
 }
 
-TEST_F(Layout, EveryControlIsWhereItsDesignPutsIt) {
-    ExpectLayout(96);
-}
-
-TEST_F(Layout, AnchorsFollowAResize) {
-    ResizeWindow(750 + 200, 562 + 120);
-    ExpectLayout(96);
-    const RECT list = RectInParent(Control(C::ListView1));
-    EXPECT_EQ(list.right - list.left, 711 + 200);
-    const RECT image1 = RectInParent(Control(C::Image1));
-    EXPECT_EQ(image1.left, 393 + 200);
-    EXPECT_EQ(image1.right - image1.left, 321);
-}
-
-TEST_F(Layout, At144DpiEverySizePositionAndFontIsScaledByOneAndAHalf) {
-    RECT window;
-    GetWindowRect(form->Handle(), &window);
-    RECT suggested{window.left, window.top, window.left + 1125, window.top + 843};
-    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
-                 reinterpret_cast<LPARAM>(&suggested));
-    PumpMessages();
-    GetWindowRect(form->Handle(), &window);
-    EXPECT_EQ(window.right - window.left, 1125);
-    EXPECT_EQ(window.bottom - window.top, 843);
-    EXPECT_EQ(MinimumSize().cx, 1125);
-    EXPECT_EQ(MinimumSize().cy, 843);
-    ExpectLayout(144);
-}
-
-TEST_F(Layout, TextsAreAsDesigned) {
+TEST_F(Window, TextsAreAsDesigned) {
     const std::map<ControlId, std::string> texts = {
         {C::Button4, "Далее >"},
         {C::Button5, "< Назад"},
@@ -223,7 +254,7 @@ TEST_F(Layout, TextsAreAsDesigned) {
     EXPECT_NE(Text(C::Label11).find("попробовать программу Lintrowe."), std::string::npos);
 }
 
-TEST_F(Layout, LinksAreBlueWithAHandCursor) {
+TEST_F(Window, LinksAreBlueWithAHandCursor) {
     Click(C::Button6);
     HWND page = Control(C::TabSheet3);
     HDC dc = CreateCompatibleDC(nullptr);
@@ -240,7 +271,7 @@ TEST_F(Layout, LinksAreBlueWithAHandCursor) {
     DeleteDC(dc);
 }
 
-TEST_F(Layout, TabMovesThroughTheVisibleControlsInDesignOrder) {
+TEST_F(Window, TabMovesThroughTheVisibleControlsInDesignOrder) {
     auto order = [this](ControlId first, int steps) {
         std::vector<ControlId> visited;
         HWND control = Control(first);
