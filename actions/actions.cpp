@@ -4,6 +4,7 @@
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -134,6 +135,14 @@ void MakeBackup(ShellServices& shell, const std::string& backupFolder) {
 
 bool DistributeItems(ShellServices& shell) {
     bool allMoved = true;
+    // The names the Start menu shows for the files of each Programs folder, read before anything
+    // moves. A moved entry's line is written into its category folder too; the line in the Programs
+    // folder stays, so that an entry moved back by hand gets its name again.
+    const auto namesIn = [&](const std::optional<std::string>& root) {
+        return root ? LocalizedFileNames(shell, *root) : std::map<std::string, std::string>();
+    };
+    const std::map<std::string, std::string> commonNames = namesIn(CommonProgramsDir);
+    const std::map<std::string, std::string> userNames = namesIn(UserProgramsDir);
     for (const TStartMenu& entry : StartMenuItems) {
         const int32_t c = entry.Category;
         if (c < 0 || c >= CategoryCount)
@@ -144,9 +153,21 @@ bool DistributeItems(ShellServices& shell) {
         const std::string target = *root + "\\" + CategoryNames[c];
         if (!shell.FolderExists(target))
             shell.CreateFolder(target);
-        const std::string destination = target + "\\" + FileNameOf(entry.Path);
-        if (!Report(shell, shell.ShellFileOperation(ShellOp::Move, entry.Path, destination)))
+        const std::string name = FileNameOf(entry.Path);
+        if (!Report(shell,
+                    shell.ShellFileOperation(ShellOp::Move, entry.Path, target + "\\" + name))) {
             allMoved = false;
+            continue;
+        }
+        const std::map<std::string, std::string>& names = entry.IsUser ? userNames : commonNames;
+        const auto line = names.find(shell.FoldedName(name));
+        if (line == names.end())
+            continue;
+        if (const unsigned code =
+                shell.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
+            shell.ShowMessage(std::to_string(code));
+            allMoved = false;
+        }
     }
     return allMoved;
 }

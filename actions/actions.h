@@ -19,7 +19,9 @@ extern const char* const DistributedIncompleteText;
 // EInOutError and stops the action.
 void MakeBackup(ShellServices& shell, const std::string& backupFolder);
 
-// Moves every assigned entry into the category folder of its own Programs folder. Returns true
-// when every move succeeded; each failed move shows its code and the loop goes on. A category
-// folder that cannot be created throws EInOutError and stops the loop there.
+// Moves every assigned entry into the category folder of its own Programs folder, and after each
+// move that succeeded writes the entry's localized-name line, if its Programs folder's desktop.ini
+// has one, into the category folder's desktop.ini. Returns true when every move and write
+// succeeded; each failure shows its code and the loop goes on. A category folder that cannot be
+// created throws EInOutError and stops the loop there.
 bool DistributeItems(ShellServices& shell);

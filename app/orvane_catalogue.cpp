@@ -23,7 +23,8 @@ namespace {
 const char* const Usage =
     "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--backup FOLDER] [--distribute]\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
-    "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH (ORIGIN is common or user).\n"
+    "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME\n"
+    "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none).\n"
     "  --assign INDEX=CATEGORY  assigns entry INDEX to category 0..8 (repeatable)\n"
     "  --backup FOLDER          copies both Programs folders into FOLDER\n"
     "  --distribute             moves every assigned entry into its category folder\n"
@@ -105,7 +106,7 @@ void PrintCatalogue() {
         const TStartMenu& entry = StartMenuItems[i];
         Print(std::to_string(i) + "\t" + (entry.IsUser ? "user" : "common") + "\t" +
               std::to_string(entry.Category) + "\t" + DisplayName(entry.Path) + "\t" + entry.Path +
-              "\n");
+              "\t" + entry.LocalizedName + "\n");
     }
 }
 

@@ -59,6 +59,10 @@ std::string DisplayName(const std::string& path) {
     return name;
 }
 
+std::string Caption(const TStartMenu& entry) {
+    return entry.LocalizedName.empty() ? DisplayName(entry.Path) : entry.LocalizedName;
+}
+
 static bool IsContinuationByte(char ch) {
     return (static_cast<unsigned char>(ch) & 0xC0) == 0x80;
 }

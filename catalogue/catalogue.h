@@ -18,6 +18,7 @@ struct TStartMenu {
     std::string Path;              // Programs folder + "\" + the name as the listing returned it
     int32_t Category = NoCategory; // 0..8 or NoCategory
     bool IsUser = false;           // false: all-users Programs folder; true: the user's
+    std::string LocalizedName;     // the name the Start menu shows from desktop.ini; empty: none
 };
 
 // Process-wide catalogue state. An entry's index in StartMenuItems is its identity for the run.
@@ -51,6 +52,9 @@ std::string AsciiLower(std::string text);
 
 // The caption shown for an entry: its file name with the extension cut off.
 std::string DisplayName(const std::string& path);
+
+// The caption an entry is listed with: its localized name where it has one, else DisplayName.
+std::string Caption(const TStartMenu& entry);
 
 // Number of characters (code points) in a UTF-8 text.
 size_t Utf8Length(const std::string& text);

@@ -4,6 +4,8 @@
 #include "shell/shell_services.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 std::optional<std::string> CommonProgramsDir;
 std::optional<std::string> UserProgramsDir;
@@ -11,21 +13,79 @@ std::optional<std::string> UserProgramsDir;
 // A folder path is joined with a name after being cut to this many characters.
 constexpr size_t FolderPathLimit = 255;
 
-static bool IsCategoryName(const std::string& name) {
-    return std::find(CategoryNames.begin(), CategoryNames.end(), name) != CategoryNames.end();
+namespace {
+
+// A category's folder in any letter case: Windows takes "ИГРЫ" for the "Игры" folder.
+bool IsCategoryName(ShellServices& shell, const std::string& name) {
+    const std::string folded = shell.FoldedName(name);
+    return std::any_of(
+        CategoryNames.begin(), CategoryNames.end(),
+        [&](const std::string& category) { return shell.FoldedName(category) == folded; });
 }
 
-static bool IsIniFile(const std::string& name) {
+bool IsIniFile(const std::string& name) {
     return AsciiLower(ExtensionOf(name)) == ".ini";
 }
 
-void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool isUser) {
-    const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
-    for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
-        if (name == "." || name == ".." || IsCategoryName(name) || IsIniFile(name))
-            continue;
-        StartMenuItems.push_back({prefix + name, NoCategory, isUser});
+// The shell's own folders that can be located, spelled for comparison. The system relies on them
+// where they are: they are never listed, so never moved.
+std::set<std::string> ShellOwnFolders(ShellServices& shell) {
+    std::set<std::string> folders;
+    for (int csidl : ShellOwnFolderIds) {
+        const std::optional<std::string> folder = shell.GetSpecialFolder(csidl);
+        if (folder && !folder->empty())
+            folders.insert(shell.ComparablePath(*folder));
     }
+    return folders;
+}
+
+// The folder's own name from its desktop.ini, or failing that its line among the names of the
+// files its Programs folder holds; empty when neither resolves.
+std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
+                            const std::map<std::string, std::string>& fileNames) {
+    for (const auto& [key, value] : shell.DesktopIniSection(path, FolderInfoSection)) {
+        if (shell.FoldedName(key) == shell.FoldedName(FolderNameKey)) {
+            if (const std::optional<std::string> name = shell.ResolveLocalizedName(value))
+                return *name;
+        }
+    }
+    const auto line = fileNames.find(shell.FoldedName(FileNameOf(path)));
+    if (line != fileNames.end()) {
+        if (const std::optional<std::string> name = shell.ResolveLocalizedName(line->second))
+            return *name;
+    }
+    return std::string();
+}
+
+void Scan(ShellServices& shell, const std::string& folder, bool isUser,
+          const std::set<std::string>& shellFolders) {
+    const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
+    const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, folder);
+    // A listed name is the entry's long name, so the folder's spelling for comparison plus the
+    // folded name is the entry's.
+    const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
+    for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
+        if (name == "." || name == ".." || IsCategoryName(shell, name) || IsIniFile(name) ||
+            shellFolders.count(comparableFolder + shell.FoldedName(name)))
+            continue;
+        const std::string path = prefix + name;
+        StartMenuItems.push_back(
+            {path, NoCategory, isUser, LocalizedNameOf(shell, path, fileNames)});
+    }
+}
+
+} // namespace
+
+std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,
+                                                      const std::string& folder) {
+    std::map<std::string, std::string> lines;
+    for (const auto& [key, value] : shell.DesktopIniSection(folder, FileNamesSection))
+        lines.emplace(shell.FoldedName(key), value);
+    return lines;
+}
+
+void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool isUser) {
+    Scan(shell, folder, isUser, ShellOwnFolders(shell));
 }
 
 // The folder's location, or nothing when the shell cannot tell it: an empty path would make the
@@ -39,11 +99,12 @@ static std::optional<std::string> LocateFolder(ShellServices& shell, int csidl) 
 
 void ScanStartMenu(ShellServices& shell) {
     CommonProgramsDir = LocateFolder(shell, CSIDL_COMMON_PROGRAMS_ID);
+    const std::set<std::string> shellFolders = ShellOwnFolders(shell);
     if (CommonProgramsDir)
-        ScanProgramsFolder(shell, *CommonProgramsDir, false);
+        Scan(shell, *CommonProgramsDir, false, shellFolders);
     UserProgramsDir = LocateFolder(shell, CSIDL_PROGRAMS_ID);
     if (UserProgramsDir)
-        ScanProgramsFolder(shell, *UserProgramsDir, true);
+        Scan(shell, *UserProgramsDir, true, shellFolders);
 }
 
 void ResetCatalogue() {

@@ -1,6 +1,7 @@
 // Fills the catalogue from the top level of the two Start-menu Programs folders.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -11,8 +12,14 @@ class ShellServices;
 extern std::optional<std::string> CommonProgramsDir;
 extern std::optional<std::string> UserProgramsDir;
 
-// Appends one entry for each qualifying top-level name of `folder`, with `isUser` as its origin.
+// Appends one entry for each qualifying top-level name of `folder`, with `isUser` as its origin:
+// every name but "." and "..", .ini files, category folders in any letter case and the shell's own
+// folders. Each entry gets its localized name from desktop.ini where it has one.
 void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool isUser);
+
+// The [LocalizedFileNames] lines of `folder`'s desktop.ini, by folded file name.
+std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,
+                                                      const std::string& folder);
 
 // Locates both Programs folders and scans them: the all-users folder first, then the user's.
 void ScanStartMenu(ShellServices& shell);

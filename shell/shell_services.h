@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The application title: the caption of the main window and of every message.
@@ -13,6 +14,15 @@ constexpr const char* ApplicationTitle = "Orvane";
 // Shell folder identifiers (CSIDL values).
 constexpr int CSIDL_PROGRAMS_ID = 2;
 constexpr int CSIDL_COMMON_PROGRAMS_ID = 23;
+// The shell's own folders that may lie in a Programs folder: the startup folders (the user's and
+// the all-users', and their alternate, non-localized forms) and the administrative tools.
+constexpr int ShellOwnFolderIds[] = {7, 24, 29, 30, 47, 48};
+
+// The desktop.ini sections and key through which the shell names entries in the user's language:
+// a folder's own name, and the names of the files a folder holds.
+constexpr const char* FolderInfoSection = ".ShellClassInfo";
+constexpr const char* FolderNameKey = "LocalizedResourceName";
+constexpr const char* FileNamesSection = "LocalizedFileNames";
 
 // The attribute mask that lists every kind of entry: read-only, hidden, system, volume label,
 // directory and archive.
@@ -66,6 +76,21 @@ public:
     // The path spelled so that two spellings of one folder compare equal (full, with long names
     // where it exists, in one letter case). For comparing folders; never shown or opened.
     virtual std::string ComparablePath(const std::string& path) = 0;
+    // A name in one letter case, as the file system compares names (Cyrillic included).
+    virtual std::string FoldedName(const std::string& name) = 0;
+    // The key=value lines of a section of `folder`'s desktop.ini, in file order; none when the
+    // folder is not marked (read-only or system) as one whose desktop.ini the shell reads.
+    virtual std::vector<std::pair<std::string, std::string>>
+    DesktopIniSection(const std::string& folder, const std::string& section) = 0;
+    // The text a desktop.ini name value stands for: "@module,-id" (environment variables allowed)
+    // is looked up in the module's string resources; any other value is the text itself. Nothing
+    // when it cannot be resolved.
+    virtual std::optional<std::string> ResolveLocalizedName(const std::string& value) = 0;
+    // Writes a key=value line into `folder`'s desktop.ini as the shell does: a new file is UTF-16
+    // with a byte-order mark, other lines are kept, the file is hidden and system, and the folder
+    // is marked as one whose desktop.ini the shell reads. Returns the OS error code, 0 on success.
+    virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
+                                     const std::string& key, const std::string& value) = 0;
     // A small icon for the entry, with the link overlay for shortcuts; null if there is none.
     virtual IconHandle ItemIcon(const std::string& path) = 0;
     // Opens a link or document with its default program.

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -130,6 +131,117 @@ std::string WindowsShell::ComparablePath(const std::string& path) {
     // The file system compares names without regard to letter case.
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
     return Narrow(full);
+}
+
+std::string WindowsShell::FoldedName(const std::string& name) {
+    std::wstring wide = Widen(name);
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
+}
+
+namespace {
+
+std::wstring DesktopIniOf(const std::string& folder) {
+    return Widen(folder) + L"\\desktop.ini";
+}
+
+std::wstring Trimmed(const std::wstring& text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+// Writes a UTF-16 byte-order mark into a new file; the profile functions then keep the file
+// UTF-16, as the shell writes desktop.ini.
+DWORD CreateUnicodeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    const wchar_t mark = 0xFEFF;
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, &mark, sizeof mark, &written, nullptr);
+    const DWORD code = wrote && written == sizeof mark ? 0 : GetLastError();
+    CloseHandle(file);
+    return code;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>>
+WindowsShell::DesktopIniSection(const std::string& folder, const std::string& section) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    // The shell reads a folder's desktop.ini only when the folder is read-only or system.
+    if (!PathIsSystemFolderW(Widen(folder).c_str(), 0))
+        return lines;
+    const std::wstring ini = DesktopIniOf(folder);
+    const std::wstring name = Widen(section);
+    std::wstring buffer(4096, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileSectionW(name.c_str(), buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), ini.c_str());
+        if (length + 2 < buffer.size())
+            break;
+        buffer.resize(buffer.size() * 2);
+    }
+    // "key=value" entries, each ended by a NUL.
+    for (size_t start = 0; start < length;) {
+        const size_t end = buffer.find(L'\0', start);
+        const std::wstring entry = buffer.substr(start, end - start);
+        start = end + 1;
+        const size_t equals = entry.find(L'=');
+        if (equals == std::wstring::npos || entry[0] == L';')
+            continue;
+        lines.emplace_back(Narrow(Trimmed(entry.substr(0, equals))),
+                           Narrow(Trimmed(entry.substr(equals + 1))));
+    }
+    return lines;
+}
+
+std::optional<std::string> WindowsShell::ResolveLocalizedName(const std::string& value) {
+    if (value.empty())
+        return std::nullopt;
+    if (value[0] != '@')
+        return value;
+    // Windows' own values name their module through %SystemRoot%; the lookup does not expand it
+    // everywhere (Wine's does not), so it is expanded here.
+    const std::wstring given = Widen(value);
+    std::wstring expanded(ExpandEnvironmentStringsW(given.c_str(), nullptr, 0), L'\0');
+    if (expanded.empty() || !ExpandEnvironmentStringsW(given.c_str(), expanded.data(),
+                                                       static_cast<DWORD>(expanded.size())))
+        return std::nullopt;
+    wchar_t text[1024] = {};
+    if (FAILED(SHLoadIndirectString(expanded.c_str(), text, 1024, nullptr)) || text[0] == L'\0')
+        return std::nullopt;
+    return Narrow(text);
+}
+
+unsigned WindowsShell::WriteDesktopIni(const std::string& folder, const std::string& section,
+                                       const std::string& key, const std::string& value) {
+    const std::wstring ini = DesktopIniOf(folder);
+    const DWORD existing = GetFileAttributesW(ini.c_str());
+    if (existing == INVALID_FILE_ATTRIBUTES) {
+        if (const DWORD code = CreateUnicodeFile(ini))
+            return code;
+    } else if (!SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        // A hidden or system file cannot be rewritten as a normal one.
+        return GetLastError();
+    }
+    const BOOL written = WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
+                                                    Widen(value).c_str(), ini.c_str());
+    const DWORD writeCode = written ? 0 : GetLastError();
+    if (!SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        return writeCode ? writeCode : GetLastError();
+    if (writeCode)
+        return writeCode;
+    // As the shell marks such a folder: read-only or system, as the system's policy says.
+    if (!PathMakeSystemFolderW(Widen(folder).c_str())) {
+        const DWORD code = GetLastError();
+        return code ? code : ERROR_ACCESS_DENIED;
+    }
+    return 0;
 }
 
 IconHandle WindowsShell::ItemIcon(const std::string& path) {

@@ -18,6 +18,12 @@ public:
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override;
     std::string ComparablePath(const std::string& path) override;
+    std::string FoldedName(const std::string& name) override;
+    std::vector<std::pair<std::string, std::string>>
+    DesktopIniSection(const std::string& folder, const std::string& section) override;
+    std::optional<std::string> ResolveLocalizedName(const std::string& value) override;
+    unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
+                             const std::string& key, const std::string& value) override;
     IconHandle ItemIcon(const std::string& path) override;
     void OpenInShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;

@@ -617,7 +617,7 @@ void TMainForm::ToolButtonClick(const TToolButton& sender) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(list);
         for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
-            const std::wstring caption = Widen(DisplayName(StartMenuItems[entry.Index].Path));
+            const std::wstring caption = Widen(Caption(StartMenuItems[entry.Index]));
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
             item.iItem = ListView_GetItemCount(list);

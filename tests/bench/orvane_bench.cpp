@@ -181,7 +181,7 @@ Figures Measure(int entries) {
 
     std::vector<std::wstring> captions;
     for (const TStartMenu& entry : StartMenuItems)
-        captions.push_back(Widen(DisplayName(entry.Path)));
+        captions.push_back(Widen(Caption(entry)));
     std::vector<double> floors;
     for (int i = 0; i < 50; ++i)
         floors.push_back(BareFillMs(list, captions));

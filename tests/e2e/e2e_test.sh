@@ -4,7 +4,8 @@
 # Back, a category button, the backup copy, the distribution). Afterwards the file system is
 # checked: the backup beside the executable equals the original folders, every ticked entry sits
 # in its category folder of its own Programs folder with its content unchanged, and nothing else
-# moved, went missing or was duplicated. Screenshots of the pages go to BUILD/e2e/screenshots.
+# moved, went missing or was duplicated; a ticked entry with a Russian name from desktop.ini has its
+# line in its category folder's desktop.ini. Screenshots of the pages go to BUILD/e2e/screenshots.
 # Usage: e2e_test.sh REPO BUILD
 set -u
 [ $# -eq 2 ] || { echo "usage: e2e_test.sh REPO BUILD" >&2; exit 2; }
@@ -44,17 +45,6 @@ snapshot() {
     ) | LC_ALL=C sort
 }
 
-# The top-level names in SNAPSHOT that Orvane lists: no .ini files and no exact category names.
-listed_names() {
-    local name category skip
-    while IFS= read -r name; do
-        case "${name,,}" in *.ini) continue ;; esac
-        skip=0
-        for category in "${categories[@]}"; do [ "$name" = "$category" ] && skip=1; done
-        [ "$skip" = 0 ] && printf '%s\n' "$name"
-    done < <(awk -F'\t' 'index($2, "/") == 0 { print $2 }' "$1")
-}
-
 # SNAPSHOT with each top-level entry named in MOVES (NAME<TAB>CATEGORY lines) put inside its
 # category folder, and those folders added.
 expected_after() {
@@ -66,6 +56,15 @@ expected_after() {
         }
         { top = $2; sub(/\/.*/, "", top); if (top in move) $2 = move[top] "/" $2; print }
         END { for (name in folder) print "d", name, "-" }' "$1" | LC_ALL=C sort -u
+}
+
+# A desktop.ini's text (UTF-16 or ANSI) as UTF-8 lines without carriage returns.
+ini_text() {
+    if [ "$(head -c 2 "$1" | od -An -tx1 | tr -d ' ')" = fffe ]; then
+        iconv -f UTF-16 -t UTF-8 "$1"
+    else
+        cat "$1"
+    fi | tr -d '\r'
 }
 
 compare() { # DESCRIPTION EXPECTED-FILE ACTUAL-FILE
@@ -84,6 +83,11 @@ snapshot "$e2e_common" >"$e2e_work/snapshots/common-before"
 snapshot "$e2e_user" >"$e2e_work/snapshots/user-before"
 e2e_log "snapshots: all users $(grep -c '^f' "$e2e_work/snapshots/common-before") files," \
     "user's $(grep -c '^f' "$e2e_work/snapshots/user-before") files"
+
+# The catalogue as Orvane will list it: the captions the driver ticks are found there.
+ORVANE_WINE_TIMEOUT=120 "$e2e_repo/scripts/wine-run.sh" "$e2e_build/app/orvane-catalogue.exe" |
+    tr -d '\r' >"$e2e_work/catalogue.tsv"
+e2e_log "catalogue: $(wc -l <"$e2e_work/catalogue.tsv") entries"
 
 e2e_start_orvane OrvaneE2E 360 || exit 1
 e2e_log "driving Orvane"
@@ -121,31 +125,26 @@ compare "backup Programs equals the user's original Programs folder" \
 compare "backup Common_Programs equals the all-users original Programs folder" \
     "$e2e_work/snapshots/common-before" "$e2e_work/snapshots/backup-common"
 
-# The entries the driver ticked, found by their captions among the names Orvane lists; the caption
-# is the name with everything from its last "." cut.
+# The entries the driver ticked, found by their captions in the catalogue: the localized name where
+# the entry has one, else the display name.
 : >"$e2e_work/moves-common"
 : >"$e2e_work/moves-user"
 ticked=0
 folders=0
+localized=()
 while IFS=$'\t' read -r _ category caption; do
     ticked=$((ticked + 1))
-    matches=()
-    for origin in common user; do
-        while IFS= read -r name; do
-            shown=$name
-            [[ $name == *.* ]] && shown=${name%.*}
-            [ "$shown" = "$caption" ] && matches+=("$origin"$'\t'"$name")
-        done < <(listed_names "$e2e_work/snapshots/$origin-before")
-    done
+    mapfile -t matches < <(awk -F'\t' -v c="$caption" '($6 != "" ? $6 : $4) == c {
+        n = $5; sub(/.*\\/, "", n); print $2 "\t" n "\t" $6 }' "$e2e_work/catalogue.tsv")
     if [ "${#matches[@]}" -ne 1 ]; then
-        fail "\"$caption\" matches ${#matches[@]} top-level entries: ${matches[*]}"
+        fail "\"$caption\" matches ${#matches[@]} catalogue entries: ${matches[*]}"
         continue
     fi
-    origin=${matches[0]%%$'\t'*}
-    name=${matches[0]#*$'\t'}
+    IFS=$'\t' read -r origin name localized_name <<<"${matches[0]}"
     printf '%s\t%s\n' "$name" "${categories[$category]}" >>"$e2e_work/moves-$origin"
     awk -F'\t' -v n="$name" '$1 == "d" && $2 == n { found = 1 } END { exit !found }' \
         "$e2e_work/snapshots/$origin-before" && folders=$((folders + 1))
+    [ -n "$localized_name" ] && localized+=("$origin"$'\t'"$name"$'\t'"${categories[$category]}")
     echo "    ticked: $origin \"$name\" -> ${categories[$category]}"
 done < <(grep $'^ASSIGN\t' "$e2e_work/driver.log")
 common_moves=$(wc -l <"$e2e_work/moves-common")
@@ -164,10 +163,32 @@ expected_after "$e2e_work/snapshots/common-before" "$e2e_work/moves-common" \
     >"$e2e_work/snapshots/common-expected"
 expected_after "$e2e_work/snapshots/user-before" "$e2e_work/moves-user" \
     >"$e2e_work/snapshots/user-expected"
+# A category folder's desktop.ini holds the names of the entries moved into it: it is checked
+# below, and left out of the comparison.
+category_inis=$'^f\t('"$(IFS='|'; echo "${categories[*]}")"$')/desktop\\.ini\t'
+for origin in common user; do
+    grep -Ev "$category_inis" "$e2e_work/snapshots/$origin-after" >"$e2e_work/snapshots/$origin-after-files"
+done
 compare "all-users Programs: ticked entries in their category folders, the rest untouched" \
-    "$e2e_work/snapshots/common-expected" "$e2e_work/snapshots/common-after"
+    "$e2e_work/snapshots/common-expected" "$e2e_work/snapshots/common-after-files"
 compare "user's Programs: ticked entries in their category folders, the rest untouched" \
-    "$e2e_work/snapshots/user-expected" "$e2e_work/snapshots/user-after"
+    "$e2e_work/snapshots/user-expected" "$e2e_work/snapshots/user-after-files"
+
+# A ticked entry with a Russian name keeps it: its line is in its category folder's desktop.ini,
+# as in its Programs folder's, which keeps the line too.
+[ "${#localized[@]}" -gt 0 ] || fail "no entry with a localized name was ticked"
+for moved in "${localized[@]}"; do
+    IFS=$'\t' read -r origin name category <<<"$moved"
+    root=$e2e_common
+    [ "$origin" = user ] && root=$e2e_user
+    line=$(ini_text "$(find "$root" -maxdepth 1 -iname desktop.ini | head -n 1)" | grep -F "$name=")
+    kept=$(ini_text "$root/$category/desktop.ini" 2>/dev/null | grep -Fx "$line")
+    if [ -n "$line" ] && [ "$kept" = "$line" ]; then
+        ok "\"$name\" keeps its name in $category: $line"
+    else
+        fail "\"$name\" in $category: desktop.ini holds \"$kept\", expected \"$line\""
+    fi
+done
 
 e2e_stop_display
 echo "Screenshots: $e2e_shots"

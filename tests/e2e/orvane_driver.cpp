@@ -954,8 +954,9 @@ public:
         }
         Next(8);
         {
-            Step step("category 8: tick one entry");
-            TickEntries(8, {{"Larkspur Updater", How::CheckBox}});
+            Step step("category 8: tick two entries, one by the Russian name desktop.ini gives it");
+            TickEntries(8, {{"Larkspur Updater", How::CheckBox},
+                            {"Проигрыватель Windows Media", How::CheckBox}});
         }
         {
             Step step("Next from category 8 opens the final page");

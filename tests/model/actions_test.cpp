@@ -238,6 +238,35 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) 
                                                      "CreateFolder(" + Common + "\\Графика)"}));
 }
 
+TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnlyAfterTheMove) {
+    Add("Notepad.lnk", 1, false);
+    Add("Plain.lnk", 1, false);
+    Add("Failing.lnk", 1, false);
+    Add("Notepad.lnk", 1, true); // the user's folder has no such line
+    shell.desktopInis[Common][FileNamesSection] = {{"notepad.lnk", "@%SystemRoot%\\n.dll,-7"},
+                                                   {"Failing.lnk", "Сбой"}};
+    shell.opResults[Common + "\\Failing.lnk"] = {2, false};
+    EXPECT_FALSE(DistributeItems(shell));
+    std::vector<std::string> writes;
+    for (const std::string& call : shell.calls)
+        if (call.rfind("WriteDesktopIni(", 0) == 0)
+            writes.push_back(call);
+    EXPECT_EQ(writes, (std::vector<std::string>{"WriteDesktopIni(" + Common +
+                                                "\\Утилиты,LocalizedFileNames,Notepad.lnk=@%"
+                                                "SystemRoot%\\n.dll,-7)"}));
+    EXPECT_EQ(shell.calls[2],
+              "Move(" + Common + "\\Notepad.lnk -> " + Common + "\\Утилиты\\Notepad.lnk)");
+    EXPECT_EQ(shell.calls[3], writes[0]);
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"2"}));
+
+    // A line that cannot be written shows its code, and the distribution is incomplete.
+    shell = FakeShell();
+    shell.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
+    shell.iniWriteFailures[Common + "\\Утилиты"] = 5;
+    EXPECT_FALSE(DistributeItems(shell));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"5"}));
+}
+
 TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
     Add("a.lnk", NoCategory, false);
     EXPECT_TRUE(DistributeItems(shell));

@@ -24,6 +24,15 @@ protected:
             out.push_back(e.Path);
         return out;
     }
+    // The folder listings and Programs-folder look-ups, in order.
+    std::vector<std::string> Lookups() const {
+        std::vector<std::string> out;
+        for (const std::string& call : shell.calls)
+            if (call.rfind("ListFolder", 0) == 0 || call == "GetSpecialFolder(23)" ||
+                call == "GetSpecialFolder(2)")
+                out.push_back(call);
+        return out;
+    }
 };
 
 TEST_F(ScanTest, ListsTheAllUsersFolderFirstThenTheUsersWithTheirOrigin) {
@@ -31,9 +40,9 @@ TEST_F(ScanTest, ListsTheAllUsersFolderFirstThenTheUsersWithTheirOrigin) {
     shell.listings[User + "\\*.*"] = {".", "..", "C.lnk", "A.lnk"};
     ScanStartMenu(shell);
 
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                               "GetSpecialFolder(23)", "ListFolder(" + Common + "\\*.*,63)",
-                               "GetSpecialFolder(2)", "ListFolder(" + User + "\\*.*,63)"}));
+    EXPECT_EQ(Lookups(), (std::vector<std::string>{
+                             "GetSpecialFolder(23)", "ListFolder(" + Common + "\\*.*,63)",
+                             "GetSpecialFolder(2)", "ListFolder(" + User + "\\*.*,63)"}));
     EXPECT_EQ(Paths(),
               (std::vector<std::string>{Common + "\\A.lnk", Common + "\\Tools", Common + "\\B.lnk",
                                         User + "\\C.lnk", User + "\\A.lnk"}));
@@ -45,14 +54,46 @@ TEST_F(ScanTest, ListsTheAllUsersFolderFirstThenTheUsersWithTheirOrigin) {
     EXPECT_EQ(UserProgramsDir, User);
 }
 
-TEST_F(ScanTest, SkipsIniFilesAndExactCategoryNamesOnly) {
-    shell.listings[Common + "\\*.*"] = {"desktop.ini",   "Desktop.INI", "setup.Ini", "Игры",
-                                        "игры",          "Игры.lnk",    "Разное",    "ini",
-                                        "notes.ini.lnk", "Офисные "};
+TEST_F(ScanTest, SkipsIniFilesAndCategoryFoldersInAnyLetterCase) {
+    shell.listings[Common + "\\*.*"] = {"desktop.ini", "Desktop.INI",   "setup.Ini", "Игры",
+                                        "игры",        "ИГРЫ",          "Игры.lnk",  "разНОЕ",
+                                        "ini",         "notes.ini.lnk", "Офисные "};
     ScanStartMenu(shell);
     EXPECT_EQ(Paths(),
-              (std::vector<std::string>{Common + "\\игры", Common + "\\Игры.lnk", Common + "\\ini",
+              (std::vector<std::string>{Common + "\\Игры.lnk", Common + "\\ini",
                                         Common + "\\notes.ini.lnk", Common + "\\Офисные "}));
+}
+
+TEST_F(ScanTest, TheShellsOwnFoldersAreLeftOutHoweverSpelledAndOnlyWhereLocated) {
+    shell.specialFolders[7] = User + "\\StartUp";    // the user's startup
+    shell.specialFolders[24] = Common + "\\STARTUP"; // all users' startup
+    shell.specialFolders[47] = "c:\\programdata\\start menu\\programs\\administrative tools";
+    shell.specialFolders[48] = std::nullopt; // the user's administrative tools: not located
+    shell.listings[Common + "\\*.*"] = {"StartUp", "Administrative Tools", "Maintenance"};
+    shell.listings[User + "\\*.*"] = {"StartUp", "Administrative Tools", "StartUp.lnk"};
+    ScanStartMenu(shell);
+    EXPECT_EQ(Paths(),
+              (std::vector<std::string>{Common + "\\Maintenance", User + "\\Administrative Tools",
+                                        User + "\\StartUp.lnk"}));
+}
+
+TEST_F(ScanTest, CaptionsAreTheLocalizedNamesFromDesktopIniWhereTheyResolve) {
+    shell.listings[Common + "\\*.*"] = {"Notepad.lnk", "Remote.lnk", "Gone.lnk",
+                                        "Accessories", "Tools",      "Maintenance.v2"};
+    shell.desktopInis[Common][FileNamesSection] = {{"notepad.LNK", "@%SystemRoot%\\names.dll,-1"},
+                                                   {"Remote.lnk", "Удалённый доступ"},
+                                                   {"Gone.lnk", "@missing.dll,-5"}};
+    shell.desktopInis[Common + "\\Accessories"][FolderInfoSection] = {
+        {"IconResource", "x"}, {"LocalizedResourceName", "@%SystemRoot%\\names.dll,-2"}};
+    shell.indirectStrings = {{"@%SystemRoot%\\names.dll,-1", "Блокнот"},
+                             {"@%SystemRoot%\\names.dll,-2", "Стандартные"}};
+    ScanStartMenu(shell);
+    std::vector<std::string> captions;
+    for (const TStartMenu& entry : StartMenuItems)
+        captions.push_back(Caption(entry));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Блокнот", "Удалённый доступ", "Gone",
+                                                  "Стандартные", "Tools", "Maintenance"}));
+    EXPECT_EQ(StartMenuItems[2].LocalizedName, "");
 }
 
 TEST_F(ScanTest, AFolderThatCannotBeLocatedIsNeitherScannedNorRecorded) {
@@ -63,8 +104,7 @@ TEST_F(ScanTest, AFolderThatCannotBeLocatedIsNeitherScannedNorRecorded) {
     EXPECT_TRUE(StartMenuItems.empty());
     EXPECT_FALSE(CommonProgramsDir.has_value());
     EXPECT_FALSE(UserProgramsDir.has_value());
-    EXPECT_EQ(shell.calls,
-              (std::vector<std::string>{"GetSpecialFolder(23)", "GetSpecialFolder(2)"}));
+    EXPECT_EQ(Lookups(), (std::vector<std::string>{"GetSpecialFolder(23)", "GetSpecialFolder(2)"}));
 }
 
 TEST_F(ScanTest, OneMissingFolderDoesNotStopTheOther) {

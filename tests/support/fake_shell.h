@@ -18,6 +18,12 @@ public:
     std::map<std::string, int> createFailures;                // folder -> OS error code
     std::map<std::string, ShellOpResult> opResults;           // from -> result (default success)
     std::function<IconHandle(const std::string&)> iconFor;    // default: no icon
+    // Folders whose desktop.ini is read -> section -> lines; texts of "@..." values; write
+    // failures.
+    std::map<std::string, std::map<std::string, std::vector<std::pair<std::string, std::string>>>>
+        desktopInis;
+    std::map<std::string, std::string> indirectStrings;
+    std::map<std::string, unsigned> iniWriteFailures; // folder -> OS error code
 
     std::vector<std::string> calls;    // every call but ItemIcon, in order
     std::vector<std::string> messages; // texts passed to ShowMessage
@@ -59,8 +65,9 @@ public:
         auto it = opResults.find(from);
         return it == opResults.end() ? ShellOpResult{} : it->second;
     }
+    std::string ComparablePath(const std::string& path) override { return FoldedName(path); }
     // Folds the letter case of Latin, Greek and Cyrillic names, as the file system would.
-    std::string ComparablePath(const std::string& path) override {
+    std::string FoldedName(const std::string& path) override {
         std::string out;
         for (size_t i = 0; i < path.size();) {
             const unsigned char lead = static_cast<unsigned char>(path[i]);
@@ -91,6 +98,32 @@ public:
             }
         }
         return out;
+    }
+    std::vector<std::pair<std::string, std::string>>
+    DesktopIniSection(const std::string& folder, const std::string& section) override {
+        auto ini = desktopInis.find(folder);
+        if (ini == desktopInis.end())
+            return {};
+        auto lines = ini->second.find(section);
+        return lines == ini->second.end() ? std::vector<std::pair<std::string, std::string>>{}
+                                          : lines->second;
+    }
+    std::optional<std::string> ResolveLocalizedName(const std::string& value) override {
+        if (value.empty() || value[0] != '@')
+            return value.empty() ? std::nullopt : std::optional<std::string>(value);
+        auto text = indirectStrings.find(value);
+        return text == indirectStrings.end() ? std::nullopt
+                                             : std::optional<std::string>(text->second);
+    }
+    unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
+                             const std::string& key, const std::string& value) override {
+        calls.push_back("WriteDesktopIni(" + folder + "," + section + "," + key + "=" + value +
+                        ")");
+        auto failure = iniWriteFailures.find(folder);
+        if (failure != iniWriteFailures.end())
+            return failure->second;
+        desktopInis[folder][section].emplace_back(key, value);
+        return 0;
     }
     IconHandle ItemIcon(const std::string& path) override {
         ++iconLookups;

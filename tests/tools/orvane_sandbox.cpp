@@ -5,12 +5,14 @@
 //   --clean          empty both Programs folders before filling them
 //   --where          print the two Programs folders (all users first) and change nothing
 //   --allow-windows  run even when not under Wine (it rewrites the real Start menu there)
+#include "sandbox_names.h"
 #include "shell/wide_text.h"
 
 #include <windows.h>
 
 #include <objidl.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
 #include <cstdio>
@@ -366,11 +368,7 @@ std::vector<SampleShortcut> SampleShortcuts() {
         {C, "Player 5.5\\Удалить Player 5.5.lnk", kUninstaller, "Удаление Player 5.5"},
         {C, "Cobalt Archiver\\Cobalt Archiver.lnk", kFileManager, "Archive manager"},
         {C, "Cobalt Archiver\\Справка Cobalt.lnk", kWinHelp, "Руководство пользователя"},
-        {C, "Стандартные\\Блокнот.lnk", kNotepad, "Текстовый редактор"},
-        {C, "Стандартные\\Paintwell.lnk", kImageView, "Simple painting"},
-        {C, "Стандартные\\Служебные\\Сведения о системе.lnk", kSystemInfo,
-         "Сведения об оборудовании и программах"},
-        {C, "Стандартные\\Служебные\\Диагностика.lnk", kDxDiag, "Проверка видео и звука"},
+
         {C, "Shieldmoss Security\\Shieldmoss Antivirus.lnk", kControl, "Real-time protection"},
         {C, "Shieldmoss Security\\Карантин.lnk", kExplorer, "Изолированные файлы", "/e,C:\\"},
         {C, "Shieldmoss Security\\Удалить Shieldmoss.lnk", kUninstaller, "Удаление антивируса"},
@@ -428,20 +426,77 @@ std::vector<SampleShortcut> SampleShortcuts() {
          kHome},
         {U, "Сетевые утилиты\\Удалённый доступ\\Sparrowchat.lnk", kBrowser, "Instant messenger"},
         {U, "Сетевые утилиты\\Удалённый доступ\\Ferrylink Remote.lnk", kExplorer, "Remote folders"},
+
+        // A Russian Windows 10's own entries: English file names, Russian names from desktop.ini.
+        {C, "Windows Media Player.lnk", kMediaPlayer, "Воспроизведение мультимедиа"},
+        {C, "Windows Fax and Scan.lnk", kImageView, "Факсы и сканирование"},
+        {C, "Remote Desktop Connection.lnk", kCmd, "Подключение к другому компьютеру"},
+        {C, "Accessories\\Notepad.lnk", kNotepad, "Текстовый редактор"},
+        {C, "Accessories\\Character Map.lnk", kControl, "Выбор специальных символов"},
+        {C, "Accessories\\Paintwell.lnk", kImageView, "Simple painting"},
+        {C, "Accessories\\System Tools\\System Information.lnk", kSystemInfo,
+         "Сведения об оборудовании и программах"},
+        {C, "Accessories\\System Tools\\Disk Cleanup.lnk", kDxDiag, "Очистка диска"},
+        {C, "Administrative Tools\\Registry Editor.lnk", kRegedit, "Редактор реестра"},
+        {C, "Maintenance\\Backup and Restore.lnk", kControl, "Архивация данных"},
+        {C, "StartUp\\Larkspur Tray.lnk", kExplorer, "Starts with Windows"},
+        {C, "Windows PowerShell\\Windows PowerShell.lnk", kCmd, "Командная оболочка"},
+        {U, "Sticky Notes.lnk", kNotepad, "Заметки на рабочем столе"},
+        {U, "StartUp\\Sparrowchat.lnk", kBrowser, "Starts with Windows"},
+        {U, "Administrative Tools\\Component Services.lnk", kObjectViewer, "Службы компонентов"},
     };
 }
 
-// The desktop.ini that gives a Programs folder its localised display name. The two spellings of
-// the name check that .ini files are recognised in any letter case.
+// The desktop.ini files that give folders and the files in them the names a Russian Windows shows,
+// through the names DLL as a Russian Windows' point at shell32.dll: mostly by "%SystemRoot%", once
+// by a plain path, once as plain text. The two spellings of the Programs folders' file names check
+// that .ini files are recognised in any letter case.
+const char* const kNamesDll = "orvane-sandbox-names.dll";
+const char* const kNamesModule = "@%SystemRoot%\\system32\\orvane-sandbox-names.dll,-";
+
 struct SampleIni {
     Scope scope;
+    std::string folder; // relative to the Programs folder; empty for the Programs folder itself
     const char* name;
+    std::string text;
 };
-const SampleIni kSampleInis[] = {{C, "desktop.ini"}, {U, "Desktop.INI"}};
 
-const char* const kDesktopIniText = "\r\n[.ShellClassInfo]\r\n"
-                                    "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,"
-                                    "-21782\r\n";
+std::string FolderName(int id) {
+    return "[.ShellClassInfo]\r\nLocalizedResourceName=" + std::string(kNamesModule) +
+           std::to_string(id) + "\r\n";
+}
+
+std::vector<SampleIni> SampleInis() {
+    const std::string m = kNamesModule;
+    const std::string plainPath =
+        "@" + ExpandVariables("%SystemRoot%\\system32\\") + kNamesDll + ",-";
+    const std::string programs = "[.ShellClassInfo]\r\nLocalizedResourceName="
+                                 "@%SystemRoot%\\system32\\shell32.dll,-21782\r\n"
+                                 "[LocalizedFileNames]\r\n";
+    return {
+        {C, "", "desktop.ini",
+         programs + "Windows Media Player.lnk=" + m + std::to_string(IDS_MEDIA_PLAYER) + "\r\n" +
+             "Windows Fax and Scan.lnk=" + plainPath + std::to_string(IDS_FAX_AND_SCAN) + "\r\n" +
+             "Remote Desktop Connection.lnk=Подключение к удалённому рабочему столу\r\n"},
+        {U, "", "Desktop.INI",
+         programs + "Sticky Notes.lnk=" + m + std::to_string(IDS_STICKY_NOTES) + "\r\n"},
+        {C, "Accessories", "desktop.ini",
+         FolderName(IDS_ACCESSORIES) + "[LocalizedFileNames]\r\nNotepad.lnk=" + m +
+             std::to_string(IDS_NOTEPAD) + "\r\nCharacter Map.lnk=" + m +
+             std::to_string(IDS_CHARACTER_MAP) + "\r\n"},
+        {C, "Accessories\\System Tools", "desktop.ini",
+         FolderName(IDS_SYSTEM_TOOLS) + "[LocalizedFileNames]\r\nSystem Information.lnk=" + m +
+             std::to_string(IDS_SYSTEM_INFORMATION) + "\r\nDisk Cleanup.lnk=" + m +
+             std::to_string(IDS_DISK_CLEANUP) + "\r\n"},
+        {C, "Administrative Tools", "desktop.ini", FolderName(IDS_ADMINISTRATIVE_TOOLS)},
+        {U, "Administrative Tools", "desktop.ini", FolderName(IDS_ADMINISTRATIVE_TOOLS)},
+        {C, "Maintenance", "desktop.ini",
+         FolderName(IDS_MAINTENANCE) + "[LocalizedFileNames]\r\nBackup and Restore.lnk=" + m +
+             std::to_string(IDS_BACKUP_AND_RESTORE) + "\r\n"},
+        {C, "StartUp", "desktop.ini", FolderName(IDS_STARTUP)},
+        {U, "StartUp", "desktop.ini", FolderName(IDS_STARTUP)},
+    };
+}
 
 // ---------------------------------------------------------------------------------------------
 // Creation
@@ -514,10 +569,12 @@ void SetAttributes(const std::string& path, DWORD attributes) {
         throw Failure("The attributes of " + path + " did not stick");
 }
 
-void WriteDesktopIni(const std::string& path) {
+// Writes a desktop.ini as the shell does: UTF-16 with a byte-order mark, hidden and system, in a
+// folder marked as one whose desktop.ini the shell reads.
+void WriteDesktopIni(const std::string& folder, const SampleIni& ini) {
+    const std::string path = folder + "\\" + ini.name;
     ClearAttributes(path);
-    // UTF-16 with a byte-order mark, as the shell writes it.
-    const std::wstring text = L"\xFEFF" + Widen(kDesktopIniText);
+    const std::wstring text = L"\xFEFF" + Widen(ini.text);
     FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE)
@@ -527,12 +584,22 @@ void WriteDesktopIni(const std::string& path) {
     if (!WriteFile(file.Get(), text.data(), size, &written, nullptr) || written != size)
         FailWithLastError("Cannot write " + path);
     SetAttributes(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (!PathMakeSystemFolderW(Widen(folder).c_str()))
+        FailWithLastError("Cannot mark " + folder + " as a system folder");
+}
+
+// Copies the names DLL from beside this program into the system folder, where the sample's
+// desktop.ini files expect it.
+void InstallNamesDll() {
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    const std::string source = ParentOf(Narrow(self)) + "\\" + kNamesDll;
+    const std::string target = ExpandVariables("%SystemRoot%\\system32\\") + kNamesDll;
+    if (!CopyFileW(Widen(source).c_str(), Widen(target).c_str(), FALSE))
+        FailWithLastError("Cannot copy " + source + " to " + target);
 }
 
 void Fill(Scope scope, const std::string& folder) {
-    for (const SampleIni& ini : kSampleInis)
-        if (ini.scope == scope)
-            WriteDesktopIni(folder + "\\" + ini.name);
     for (const SampleShortcut& item : SampleShortcuts()) {
         if (item.scope != scope)
             continue;
@@ -541,6 +608,10 @@ void Fill(Scope scope, const std::string& folder) {
         CreateShortcut(linkPath, item);
         if (item.attributes != 0)
             SetAttributes(linkPath, item.attributes);
+    }
+    for (const SampleIni& ini : SampleInis()) {
+        if (ini.scope == scope)
+            WriteDesktopIni(ini.folder.empty() ? folder : folder + "\\" + ini.folder, ini);
     }
 }
 
@@ -574,6 +645,18 @@ void CountNested(const std::string& folder, Counts& counts) {
     }
 }
 
+// The shell's own folders (startup, administrative tools), which Orvane never lists.
+bool IsShellOwnFolder(const std::string& path) {
+    for (int csidl :
+         {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ADMINTOOLS, CSIDL_COMMON_ADMINTOOLS}) {
+        wchar_t folder[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)) &&
+            lstrcmpiW(folder, Widen(path).c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
 Counts Count(const std::string& folder) {
     const std::set<std::string> categories(std::begin(kCategoryNames), std::end(kCategoryNames));
     Counts counts;
@@ -594,7 +677,8 @@ Counts Count(const std::string& folder) {
             ++counts.hidden;
         if (!isIni && (entry.attributes & FILE_ATTRIBUTE_SYSTEM) != 0)
             ++counts.system;
-        if (!isIni && categories.count(entry.name) == 0)
+        if (!isIni && categories.count(entry.name) == 0 &&
+            !IsShellOwnFolder(folder + "\\" + entry.name))
             ++counts.scanEntries;
     }
     return counts;
@@ -665,6 +749,7 @@ int Run(const std::vector<std::string>& args) {
         EmptyFolder(common);
         EmptyFolder(user);
     }
+    InstallNamesDll();
     Fill(Scope::Common, common);
     Fill(Scope::User, user);
 

@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <random>
 
 namespace {
@@ -20,7 +25,9 @@ public:
     std::string common, user;
     std::vector<std::string> messages;
     std::optional<std::string> GetSpecialFolder(int csidl) override {
-        return csidl == CSIDL_COMMON_PROGRAMS_ID ? common : user;
+        if (csidl == CSIDL_COMMON_PROGRAMS_ID || csidl == CSIDL_PROGRAMS_ID)
+            return csidl == CSIDL_COMMON_PROGRAMS_ID ? common : user;
+        return std::nullopt;
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
@@ -111,6 +118,90 @@ TEST(ActionsOnRealFolders, BackupCopiesEverythingAndDistributionLosesNothing) {
         std::chrono::steady_clock::now() - started);
     std::printf("backup and distribution of %u entries took %lld ms\n",
                 static_cast<unsigned>(StartMenuItems.size()), static_cast<long long>(took.count()));
+    ResetCatalogue();
+}
+
+// The names DLL of the sandbox, copied beside this program: "@<it>,-<id>" resolves to Russian
+// names.
+std::string NamesModule() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string path = Narrow(self);
+    return "@" + path.substr(0, path.find_last_of('\\') + 1) + "orvane-sandbox-names.dll,-";
+}
+
+std::string ReadIni(const std::string& folder, const char* section, const std::string& key) {
+    wchar_t value[512] = {};
+    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", value, 512,
+                             Widen(folder + "\\desktop.ini").c_str());
+    return Narrow(value);
+}
+
+DWORD Attributes(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str());
+}
+
+// A shortcut named in its Programs folder's desktop.ini and a program group with a desktop.ini of
+// its own are listed under their Russian names, and keep them when they move: the shortcut's line
+// is written into the category folder's desktop.ini as the shell writes it, the group's own
+// desktop.ini moves with it.
+TEST(ActionsOnRealFolders, LocalizedNamesAreShownAndKeptWhenEntriesMove) {
+    ComScope com;
+    TempFolder temp;
+    SandboxedShell shell;
+    shell.common = temp.Path() + "\\All\\Programs";
+    shell.user = temp.Path() + "\\Мой\\Programs";
+    MakeFolders(shell.common + "\\Accessories");
+    MakeFolders(shell.user);
+    ASSERT_TRUE(MakeShortcut(shell.common + "\\Notepad.lnk", "C:\\windows\\notepad.exe"));
+    ASSERT_TRUE(
+        MakeShortcut(shell.common + "\\Accessories\\Paint.lnk", "C:\\windows\\notepad.exe"));
+    const std::string value = NamesModule() + std::to_string(111);
+    ASSERT_EQ(shell.WriteDesktopIni(shell.common, FileNamesSection, "Notepad.lnk", value), 0u);
+    ASSERT_EQ(shell.WriteDesktopIni(shell.common + "\\Accessories", FolderInfoSection,
+                                    FolderNameKey, NamesModule() + std::to_string(101)),
+              0u);
+    const std::string groupIni = shell.common + "\\Accessories\\desktop.ini";
+    const DWORD groupAttributes = Attributes(shell.common + "\\Accessories");
+    const DWORD groupIniAttributes = Attributes(groupIni);
+
+    ResetCatalogue();
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 2u);
+    std::map<std::string, std::string> captions;
+    for (TStartMenu& entry : StartMenuItems) {
+        captions[FileNameOf(entry.Path)] = Caption(entry);
+        entry.Category = 1;
+    }
+    EXPECT_EQ(captions, (std::map<std::string, std::string>{{"Accessories", "Стандартные"},
+                                                            {"Notepad.lnk", "Блокнот"}}));
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(shell.messages.empty());
+
+    const std::string category = shell.common + "\\" + CategoryNames[1];
+    EXPECT_EQ(ReadIni(category, FileNamesSection, "Notepad.lnk"), value);
+    EXPECT_EQ(shell.ResolveLocalizedName(ReadIni(category, FileNamesSection, "Notepad.lnk")),
+              "Блокнот");
+    EXPECT_EQ(ReadIni(shell.common, FileNamesSection, "Notepad.lnk"), value); // still there
+    const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    EXPECT_EQ(Attributes(category + "\\desktop.ini") & hiddenSystem, hiddenSystem);
+    EXPECT_TRUE(PathIsSystemFolderW(Widen(category).c_str(), 0));
+    std::ifstream ini(std::filesystem::path(Widen(category + "\\desktop.ini")), std::ios::binary);
+    char mark[2] = {};
+    ini.read(mark, 2);
+    EXPECT_EQ(std::string(mark, 2), "\xFF\xFE") << "not UTF-16 with a byte-order mark";
+    const std::string movedGroup = category + "\\Accessories";
+    EXPECT_EQ(Attributes(movedGroup), groupAttributes);
+    EXPECT_EQ(Attributes(movedGroup + "\\desktop.ini"), groupIniAttributes);
+
+    // Scanned where they now are, both have their Russian names again.
+    ResetCatalogue();
+    ScanProgramsFolder(shell, category, false);
+    captions.clear();
+    for (const TStartMenu& entry : StartMenuItems)
+        captions[FileNameOf(entry.Path)] = Caption(entry);
+    EXPECT_EQ(captions, (std::map<std::string, std::string>{{"Accessories", "Стандартные"},
+                                                            {"Notepad.lnk", "Блокнот"}}));
     ResetCatalogue();
 }
 

@@ -33,8 +33,8 @@ if [ "$status" -ne 0 ]; then
     echo "FAIL: a plain run exited $status"
     failures=$((failures + 1))
 fi
-# Every line has five tab-separated fields.
-bad=$(awk -F'\t' 'NF != 5' <<<"$out" | tr -d '\r')
+# Every line has six tab-separated fields.
+bad=$(awk -F'\t' 'NF != 6' <<<"$out" | tr -d '\r')
 if [ -n "$out" ] && [ -n "$bad" ]; then
     echo "FAIL: malformed catalogue lines: $bad"
     failures=$((failures + 1))

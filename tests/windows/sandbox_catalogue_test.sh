@@ -1,7 +1,8 @@
 #!/bin/bash
 # Scans a freshly made sandbox Start menu with orvane-catalogue.exe and checks the catalogue against
-# the folders as Linux sees them: every top-level name but ini files and exact category names,
-# all-users entries first, each with its origin and display name.
+# the folders as Linux sees them: every top-level name but ini files, category names and the
+# shell's own folders (StartUp, Administrative Tools), all-users entries first, each with its
+# origin, display name and the Russian name its desktop.ini gives it.
 # Usage: sandbox_catalogue_test.sh REPO BUILD
 set -u
 repo=$1
@@ -16,7 +17,8 @@ catalogue=$("$repo/scripts/wine-run.sh" "$build/app/orvane-catalogue.exe" | tr -
 
 categories='^(Офисные|Утилиты|Игры|Развлечения|Интернет|Программирование|Графика|Безопасность|Разное)$'
 expected_names() { # ORIGIN FOLDER
-    ls -A "$2" | grep -Eiv '\.ini$' | grep -Ev "$categories" | sed "s/^/$1\t/" | LC_ALL=C sort
+    ls -A "$2" | grep -Eiv '\.ini$' | grep -Eiv "$categories" | grep -Ev '^(StartUp|Administrative Tools)$' |
+        sed "s/^/$1\t/" | LC_ALL=C sort
 }
 failures=0
 check() { # DESCRIPTION EXPECTED ACTUAL
@@ -35,14 +37,25 @@ check "indices run from 0 with the all-users entries first" \
     "$(awk -F'\t' '{print NR - 1 "\t" ($2 == "user")}' <<<"$catalogue" | sort -k2,2n -s)" \
     "$(cut -f1,2 <<<"$catalogue" | sed 's/common$/0/; s/user$/1/')"
 check "every entry starts unassigned" "" "$(cut -f3 <<<"$catalogue" | grep -vx -- -1)"
-for pair in "Player 5.5|Player 5" "メモ帳.lnk|メモ帳" "Калькулятор.lnk|Калькулятор" \
-            "Larkspur Updater.lnk|Larkspur Updater" "Служба поддержки.lnk|Служба поддержки" \
-            "Игры.lnk|Игры"; do
-    name=${pair%%|*}
-    check "$name is listed as ${pair#*|}" "${pair#*|}" \
-        "$(awk -F'\t' -v n="$name" '{f=$5; sub(/.*\\/, "", f); if (f == n) print $4}' <<<"$catalogue")"
-done
-check "no ini file and no category folder is listed" "" \
-    "$(cut -f5 <<<"$catalogue" | grep -Ei '\.ini$|\\Игры$')"
+# Each NAME|TEXT pair: every entry named NAME shows TEXT in catalogue column COLUMN.
+expect_column() { # COLUMN WHAT NAME|TEXT...
+    local column=$1 what=$2 pair name
+    shift 2
+    for pair in "$@"; do
+        name=${pair%%|*}
+        check "$name has the $what \"${pair#*|}\"" "${pair#*|}" \
+            "$(awk -F'\t' -v n="$name" -v c="$column" '{f=$5; sub(/.*\\/, "", f); if (f == n) print $c}' \
+                <<<"$catalogue" | sort -u)"
+    done
+}
+expect_column 4 "display name" "Player 5.5|Player 5" "メモ帳.lnk|メモ帳" "Калькулятор.lnk|Калькулятор" \
+    "Larkspur Updater.lnk|Larkspur Updater" "Служба поддержки.lnk|Служба поддержки" "Игры.lnk|Игры"
+expect_column 6 "localized name" "Accessories|Стандартные" "Maintenance|Обслуживание" \
+    "Windows Media Player.lnk|Проигрыватель Windows Media" \
+    "Windows Fax and Scan.lnk|Факсы и сканирование Windows" \
+    "Remote Desktop Connection.lnk|Подключение к удалённому рабочему столу" \
+    "Sticky Notes.lnk|Записки" "Notepad.lnk|"
+check "no ini file, category folder or shell folder is listed" "" \
+    "$(cut -f5 <<<"$catalogue" | grep -Ei '\.ini$|\\Игры$|\\StartUp$|\\Administrative Tools$')"
 echo "$failures failed"
 [ "$failures" -eq 0 ]
