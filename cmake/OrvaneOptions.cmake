@@ -15,6 +15,11 @@ if(WIN32)
     # Every Windows call is the wide form; texts are converted at the boundary.
     add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
                             WINVER=0x0601)
+    # The project version, for the VERSIONINFO in ui/resources/orvane.rc; compile definitions
+    # reach the resource compiler as well as the C++ compiler.
+    add_compile_definitions(ORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+                            ORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+                            ORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
     if(MINGW)
         # One self-contained executable: no compiler runtime DLLs beside it.
         add_link_options(-static -static-libgcc -static-libstdc++)

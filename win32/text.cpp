@@ -1,4 +1,4 @@
-#include "shell/wide_text.h"
+#include "win32/text.h"
 
 #include <windows.h>
 
@@ -25,4 +25,11 @@ std::string Narrow(const std::wstring& utf16) {
 
 std::string Narrow(const wchar_t* utf16) {
     return Narrow(std::wstring(utf16 ? utf16 : L""));
+}
+
+std::string WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
 }

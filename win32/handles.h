@@ -1,0 +1,148 @@
+// Owners for Windows handles and COM pointers, shared by the product, its tools and its tests.
+// Each frees what it holds once, can be moved but not copied. Window handles are not owned here:
+// child windows die with their parent.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <utility>
+
+// Owns one handle of the kind `Traits` describes: its type, its invalid value and how it is freed.
+template <class Traits> class TOwned {
+public:
+    using Handle = typename Traits::Handle;
+
+    TOwned() = default;
+    explicit TOwned(Handle handle) : handle_(handle) {}
+    TOwned(TOwned&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+    TOwned& operator=(TOwned&& other) noexcept {
+        if (this != &other)
+            reset(std::exchange(other.handle_, Traits::Invalid()));
+        return *this;
+    }
+    TOwned(const TOwned&) = delete;
+    TOwned& operator=(const TOwned&) = delete;
+    ~TOwned() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    void reset(Handle handle = Traits::Invalid()) {
+        if (handle_ != Traits::Invalid())
+            Traits::Free(handle_);
+        handle_ = handle;
+    }
+    // Gives the handle up without freeing it.
+    Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+
+private:
+    Handle handle_ = Traits::Invalid();
+};
+
+template <class H, BOOL(WINAPI* FreeFunction)(H)> struct TNullInvalid {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static void Free(Handle handle) { FreeFunction(handle); }
+};
+template <class H, BOOL(WINAPI* FreeFunction)(H)> struct TMinusOneInvalid {
+    using Handle = H;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Free(Handle handle) { FreeFunction(handle); }
+};
+template <class H> struct TGdiObjectTraits {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static void Free(Handle handle) { DeleteObject(handle); }
+};
+
+using TIcon = TOwned<TNullInvalid<HICON, DestroyIcon>>;
+using TImageList = TOwned<TNullInvalid<HIMAGELIST, ImageList_Destroy>>;
+using TFont = TOwned<TGdiObjectTraits<HFONT>>;
+using TBitmap = TOwned<TGdiObjectTraits<HBITMAP>>;
+using TMemoryDc = TOwned<TNullInvalid<HDC, DeleteDC>>;
+using TModule = TOwned<TNullInvalid<HMODULE, FreeLibrary>>;
+using TKernelHandle = TOwned<TNullInvalid<HANDLE, CloseHandle>>; // threads, events, processes
+using TFile = TOwned<TMinusOneInvalid<HANDLE, CloseHandle>>;
+using TFindHandle = TOwned<TMinusOneInvalid<HANDLE, FindClose>>;
+
+// A window's device context for the lifetime of this object.
+class TWindowDc {
+public:
+    explicit TWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    TWindowDc(const TWindowDc&) = delete;
+    TWindowDc& operator=(const TWindowDc&) = delete;
+    ~TWindowDc() { ReleaseDC(window_, dc_); }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects a GDI object into a device context for the lifetime of this object.
+class TSelection {
+public:
+    TSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    TSelection(const TSelection&) = delete;
+    TSelection& operator=(const TSelection&) = delete;
+    ~TSelection() { SelectObject(dc_, old_); }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Owns one reference to a COM object.
+template <class T> class TComPtr {
+public:
+    TComPtr() = default;
+    TComPtr(TComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    TComPtr& operator=(TComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            ptr_ = std::exchange(other.ptr_, nullptr);
+        }
+        return *this;
+    }
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+    ~TComPtr() { reset(); }
+
+    T* get() const { return ptr_; }
+    T* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+    // For the out-parameter of a call that hands over a new reference.
+    T** put() {
+        reset();
+        return &ptr_;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+    void reset() {
+        if (ptr_)
+            std::exchange(ptr_, nullptr)->Release();
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// COM on the calling thread for the lifetime of this object, in a single-threaded apartment;
+// uninitialised only if this object initialised it.
+class TComScope {
+public:
+    TComScope()
+        : initialised_(SUCCEEDED(
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    TComScope(const TComScope&) = delete;
+    TComScope& operator=(const TComScope&) = delete;
+    ~TComScope() {
+        if (initialised_)
+            CoUninitialize();
+    }
+    bool Initialised() const { return initialised_; }
+
+private:
+    bool initialised_;
+};

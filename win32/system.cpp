@@ -1,0 +1,31 @@
+#include "win32/system.h"
+
+#include "win32/text.h"
+
+#include <windows.h>
+
+std::string ExecutableFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::string file = Narrow(path);
+    return file.substr(0, file.find_last_of("\\:") + 1);
+}
+
+std::string ExpandEnvironment(const std::string& text) {
+    const std::wstring given = Widen(text);
+    std::wstring expanded(ExpandEnvironmentStringsW(given.c_str(), nullptr, 0), L'\0');
+    const DWORD length =
+        ExpandEnvironmentStringsW(given.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    if (length == 0 || length > expanded.size())
+        return text;
+    expanded.resize(length - 1);
+    return Narrow(expanded);
+}
