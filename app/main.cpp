@@ -1,33 +1,16 @@
 // Orvane's entry: the main window over the real Windows shell, and the message loop.
-#include "shell/wide_text.h"
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <exception>
 
 namespace {
-
-// COM for the shell's copy, move and open operations, on this one UI thread.
-class TComApartment {
-public:
-    TComApartment()
-        : initialised_(SUCCEEDED(
-              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-    ~TComApartment() {
-        if (initialised_)
-            CoUninitialize();
-    }
-
-private:
-    bool initialised_;
-};
 
 int RunMessageLoop(const TMainForm& form) {
     MSG message;
@@ -47,7 +30,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    TComApartment com;
+    // COM for the shell's copy, move and open operations, on this one UI thread.
+    TComScope com;
     try {
         WindowsShell shell;
         TMainForm form(shell);

@@ -4,15 +4,10 @@
 #include "actions/actions.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
-#include "shell/wide_text.h"
 #include "shell/windows_shell.h"
+#include "win32/console.h"
+#include "win32/handles.h"
 
-#include <fcntl.h>
-#include <io.h>
-#include <objbase.h>
-#include <shellapi.h>
-
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -31,7 +26,11 @@ const char* const Usage =
     "  Messages are printed one a line.\n";
 
 void Print(const std::string& text) {
-    fwrite(text.data(), 1, text.size(), stdout);
+    WriteUtf8(STD_OUTPUT_HANDLE, text);
+}
+
+void PrintError(const std::string& text) {
+    WriteUtf8(STD_ERROR_HANDLE, "orvane-catalogue: " + text + "\n" + Usage);
 }
 
 // The shell services of the window, but messages go to standard output.
@@ -91,16 +90,6 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     return options;
 }
 
-std::vector<std::string> Arguments() {
-    int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; argv && i < count; ++i)
-        args.push_back(Narrow(argv[i]));
-    LocalFree(argv);
-    return args;
-}
-
 void PrintCatalogue() {
     for (size_t i = 0; i < StartMenuItems.size(); ++i) {
         const TStartMenu& entry = StartMenuItems[i];
@@ -113,21 +102,19 @@ void PrintCatalogue() {
 } // namespace
 
 int main() {
-    // Bytes go out as they are: UTF-8 whatever the console code page.
-    _setmode(_fileno(stdout), _O_BINARY);
     std::string error;
-    const std::optional<Options> options = Parse(Arguments(), error);
+    const std::optional<Options> options = Parse(CommandLineArguments(), error);
     if (!options) {
-        fprintf(stderr, "orvane-catalogue: %s\n%s", error.c_str(), Usage);
+        PrintError(error);
         return 2;
     }
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    TComScope com;
     ConsoleShell shell;
     ScanStartMenu(shell);
     for (const auto& [index, category] : options->assignments) {
         if (static_cast<size_t>(index) >= StartMenuItems.size()) {
-            fprintf(stderr, "orvane-catalogue: no entry %ld: the catalogue has %u entries\n%s",
-                    index, static_cast<unsigned>(StartMenuItems.size()), Usage);
+            PrintError("no entry " + std::to_string(index) + ": the catalogue has " +
+                       std::to_string(StartMenuItems.size()) + " entries");
             return 2;
         }
     }

@@ -1,15 +1,3 @@
-# Cross-compiles a 64-bit build of the same sources with MinGW-w64 (posix thread model), for
-# machines whose Wine can run only 64-bit programs; the Windows tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# The same sources for 64-bit Windows, for machines whose Wine runs only 64-bit programs.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

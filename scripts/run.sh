@@ -18,6 +18,7 @@ fi
 
 # No display: show the window on a virtual screen, take a screenshot of it and close it again.
 . "$here/xvfb.sh"
+orvane_ensure_display
 shot=$orvane_root/build/screenshots/orvane.png
 mkdir -p "$(dirname "$shot")"
 ORVANE_WINE_TIMEOUT=60 "$here/wine-run.sh" "$orvane" &

@@ -14,25 +14,15 @@ scripts_dir=$(cd "$(dirname "$0")" && pwd)
 
 fresh=0
 build=$ORVANE_RUN_BUILD
-while [ $# -gt 0 ]; do
-    case "$1" in
+orvane_options sandbox.sh "$@"
+for arg in "${orvane_other_args[@]}"; do
+    case "$arg" in
     --fresh) fresh=1 ;;
-    --build)
-        [ $# -ge 2 ] || { echo "sandbox.sh: --build needs a folder" >&2; exit 2; }
-        build=$2
-        shift
-        ;;
-    --build=*) build=${1#--build=} ;;
-    -h | --help)
-        sed -n '2,9s/^# \{0,1\}//p' "$0"
-        exit 0
-        ;;
     *)
-        echo "sandbox.sh: unknown argument $1 (try --help)" >&2
+        echo "sandbox.sh: unknown argument $arg (try --help)" >&2
         exit 2
         ;;
     esac
-    shift
 done
 
 prefix=${ORVANE_SANDBOX_PREFIX:-$orvane_root/build/sandbox-$ORVANE_WINE_ARCH}

@@ -13,25 +13,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 
 build=
-while [ $# -gt 0 ]; do
-    case "$1" in
-    --build)
-        [ $# -ge 2 ] || { echo "screenshots.sh: --build needs a folder" >&2; exit 2; }
-        build=$2
-        shift
-        ;;
-    --build=*) build=${1#--build=} ;;
-    -h | --help)
-        sed -n '2,9s/^# \{0,1\}//p' "$0"
-        exit 0
-        ;;
-    *)
-        echo "screenshots.sh: unknown argument $1 (try --help)" >&2
-        exit 2
-        ;;
-    esac
-    shift
-done
+orvane_options screenshots.sh "$@"
+if [ "${#orvane_other_args[@]}" -gt 0 ]; then
+    echo "screenshots.sh: unknown argument ${orvane_other_args[0]} (try --help)" >&2
+    exit 2
+fi
 [ -n "$build" ] || build=$("$here/build.sh" run | tail -n 1)
 
 e2e_repo=$orvane_root

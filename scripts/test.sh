@@ -16,13 +16,16 @@ windows=$ORVANE_RUN_BUILD
 if [ "$ORVANE_TARGET" = i686 ]; then
     echo "The Windows tests run on the 32-bit product build (32-bit Wine): $windows" >&2
 else
-    echo "The Windows tests run on the x86_64 build ($windows): this machine's Wine cannot run" \
-        "32-bit programs natively." >&2
+    echo "The Windows tests run on the x86_64 build ($windows): 32-bit programs do not run" \
+        "natively here (or ORVANE_WINE_ARCH=win64 asked for it)." >&2
 fi
 orvane_prefix_ready || "$here/wine-prefix.sh"
 # The tests get a display of their own, whatever display the caller has.
-unset DISPLAY
 . "$here/xvfb.sh"
+unset DISPLAY
+orvane_ensure_display
+# A Wine server left from an earlier run would keep that run's display.
+timeout 30 wineserver -k 2>/dev/null || true
 # Wine starts its desktop process with the first window, and that process would inherit the
 # output of whichever test made the window, keeping ctest waiting on it: start it beforehand.
 orvane_wine 0 explorer.exe /desktop </dev/null >/dev/null 2>&1 &
@@ -40,5 +43,6 @@ done < <(sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]
 rm -f "$log"
 timeout 30 wineserver -k 2>/dev/null
 echo
+echo "Windows tests ran on the $ORVANE_TARGET build."
 echo "Total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$status" -eq 0 ]

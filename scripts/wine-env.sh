@@ -67,3 +67,28 @@ ORVANE_PREFIX_MARK="fonts, ru_RU, lnkfile: 2"
 orvane_prefix_ready() {
     [ "$(cat "${1:-$WINEPREFIX}/.orvane-prefix" 2>/dev/null)" = "$ORVANE_PREFIX_MARK" ]
 }
+
+# Reads the options the scripts share: --build DIR sets `build`, --help prints the calling script's
+# header comment. Any other argument is left in `orvane_other_args` for the script.
+# Usage: orvane_options SCRIPT-NAME "$@"
+orvane_options() {
+    local script=$1
+    shift
+    orvane_other_args=()
+    while [ $# -gt 0 ]; do
+        case "$1" in
+        --build)
+            [ $# -ge 2 ] || { echo "$script: --build needs a folder" >&2; exit 2; }
+            build=$2
+            shift
+            ;;
+        --build=*) build=${1#--build=} ;;
+        -h | --help)
+            sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
+            exit 0
+            ;;
+        *) orvane_other_args+=("$1") ;;
+        esac
+        shift
+    done
+}

@@ -1,6 +1,7 @@
 #include "shell/windows_shell.h"
 
-#include "shell/wide_text.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -16,32 +17,19 @@ std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
     return Narrow(folder);
 }
 
-namespace {
-
-// Closes a directory listing when it goes out of scope.
-struct FindHandle {
-    HANDLE handle;
-    ~FindHandle() {
-        if (handle != INVALID_HANDLE_VALUE)
-            FindClose(handle);
-    }
-};
-
-} // namespace
-
 std::vector<std::string> WindowsShell::ListFolder(const std::string& pattern, unsigned attributes) {
     // Entries are listed when their hidden, system and directory attributes are all in the mask,
     // as the classic attribute-mask listing does; 63 lists everything.
     const DWORD special = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     std::vector<std::string> names;
     WIN32_FIND_DATAW data;
-    FindHandle find{FindFirstFileW(Widen(pattern).c_str(), &data)};
-    if (find.handle == INVALID_HANDLE_VALUE)
+    const TFindHandle find(FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (!find)
         return names;
     do {
         if ((data.dwFileAttributes & special & ~attributes) == 0)
             names.push_back(Narrow(data.cFileName));
-    } while (FindNextFileW(find.handle, &data));
+    } while (FindNextFileW(find.get(), &data));
     return names;
 }
 
@@ -155,16 +143,15 @@ std::wstring Trimmed(const std::wstring& text) {
 // Writes a UTF-16 byte-order mark into a new file; the profile functions then keep the file
 // UTF-16, as the shell writes desktop.ini.
 DWORD CreateUnicodeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const TFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return GetLastError();
     const wchar_t mark = 0xFEFF;
     DWORD written = 0;
-    const BOOL wrote = WriteFile(file, &mark, sizeof mark, &written, nullptr);
-    const DWORD code = wrote && written == sizeof mark ? 0 : GetLastError();
-    CloseHandle(file);
-    return code;
+    if (!WriteFile(file.get(), &mark, sizeof mark, &written, nullptr) || written != sizeof mark)
+        return GetLastError();
+    return 0;
 }
 
 } // namespace

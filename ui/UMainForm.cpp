@@ -2,9 +2,11 @@
 
 #include "actions/actions.h"
 #include "catalogue/scan.h"
-#include "shell/wide_text.h"
+#include "ui/controls.h"
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
+#include "win32/system.h"
+#include "win32/text.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,7 +16,6 @@ namespace {
 constexpr const wchar_t* FormClass = L"TMainForm";
 constexpr int FirstCategoryCommand = 1000; // toolbar command of category k: 1000 + k
 constexpr int ImageSize = 16;              // category and program icons
-constexpr int ListColumnWidth = 300;       // the list's one column, seen only in report style
 
 ControlId PageId(int page) {
     return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
@@ -33,62 +34,18 @@ private:
     bool old_;
 };
 
-// GetDpiForWindow exists from Windows 10 1607 on; older systems have one DPI for everything.
-int WindowDpi(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    if (FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")) {
-        // Through void(*)(): the one function pointer type any other may be cast from cleanly.
-        auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(proc));
-        if (UINT dpi = getDpi(hwnd))
-            return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
+// The hourglass cursor while this object lives; the previous cursor comes back even when the work
+// in between throws.
+class TWaitCursor {
+public:
+    TWaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+    ~TWaitCursor() { SetCursor(old_); }
 
-std::string ExecutableDir() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::string file = Narrow(path);
-    return file.substr(0, file.find_last_of("\\:") + 1);
-}
-
-std::string TextOf(HWND control) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return Narrow(text);
-}
-
-void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
-    WNDCLASSEXW existing{sizeof(existing)};
-    if (GetClassInfoExW(instance, FormClass, &existing))
-        return;
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    // Shared resources: the system frees them with the process.
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON, 0,
-                                             0, LR_DEFAULTSIZE | LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = FormClass;
-    if (!RegisterClassExW(&wc))
-        throw std::runtime_error("The main window class cannot be registered");
-}
+private:
+    HCURSOR old_; // shared system cursor: never destroyed
+};
 
 } // namespace
 
@@ -98,14 +55,21 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
 TMainForm::TMainForm(ShellServices& shell, TErrorReporter reporter)
     : shell_(shell), reporter_(std::move(reporter)) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterFormClass(instance, WindowProc);
-    RegisterPageClasses(instance);
+    // Shared icons: the system frees them with the process.
+    const auto icon = [&](int size) {
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
+                                             size, size, (size ? 0 : LR_DEFAULTSIZE) | LR_SHARED));
+    };
+    RegisterWindowClass(FormClass, WindowProc, icon(0), icon(GetSystemMetrics(SM_CXSMICON)));
+    RegisterPageClasses();
     CreateWindowExW(0, FormClass, Widen(ApplicationTitle).c_str(),
                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                     FormDesignSize.cx, FormDesignSize.cy, nullptr, nullptr, instance, this);
+    // A window whose controls could not all be created is not made at all.
     if (!handle_)
-        throw std::runtime_error("The main window cannot be created");
-    CenterOnScreen();
+        throw std::runtime_error(creationFailure_.empty() ? "The main window cannot be created"
+                                                          : creationFailure_);
+    CenterOnMonitor(handle_, MinimumSize());
     PlaceControls();
 }
 
@@ -144,7 +108,13 @@ LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        CreateControls();
+        try {
+            CreateControls();
+        } catch (const std::exception& e) {
+            creationFailure_ = e.what();
+            return -1;
+        }
+        created_ = true;
         FormCreate();
         return 0;
     case WM_SIZE:
@@ -187,7 +157,9 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         RestoreFocus();
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        // A window that failed to be created ends no message loop.
+        if (created_)
+            PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
         handle_ = nullptr;
@@ -337,105 +309,17 @@ void TMainForm::RestoreFocus() {
 
 void TMainForm::CreateControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (size_t i = 0; i < FormLayout.size(); ++i)
-        controls_[i] = CreateControl(FormLayout[i], instance);
+    for (size_t i = 0; i < FormLayout.size(); ++i) {
+        const TControlLayout& layout = FormLayout[i];
+        const bool hidden =
+            layout.Kind == TControlKind::TabSheet && layout.Id != PageId(activePage_);
+        controls_[i] = CreateControl(layout, Control(layout.Parent), hidden);
+        if (layout.Kind == TControlKind::Picture)
+            pictures_[layout.Id].reset(
+                static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(layout.Resource),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    }
     ApplyDpi();
-}
-
-HWND TMainForm::CreateControl(const TControlLayout& layout, HINSTANCE instance) {
-    const wchar_t* windowClass = WC_STATICW;
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD exStyle = 0;
-    switch (layout.Kind) {
-    case TControlKind::PageControl:
-        windowClass = PageControlClass;
-        style |= WS_CLIPCHILDREN;
-        exStyle = WS_EX_CONTROLPARENT;
-        break;
-    case TControlKind::TabSheet:
-        windowClass = TabSheetClass;
-        style = WS_CHILD | WS_CLIPCHILDREN | (layout.Id == PageId(activePage_) ? WS_VISIBLE : 0);
-        exStyle = WS_EX_CONTROLPARENT;
-        break;
-    case TControlKind::Button:
-        windowClass = WC_BUTTONW;
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-    case TControlKind::Label:
-        style |= SS_LEFT | SS_NOPREFIX;
-        break;
-    case TControlKind::LineLabel:
-        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-        break;
-    case TControlKind::Link:
-        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
-        break;
-    case TControlKind::Picture:
-        style |= SS_OWNERDRAW;
-        break;
-    case TControlKind::ToolBar:
-        windowClass = TOOLBARCLASSNAMEW;
-        // Placed and sized by PlaceControls alone; buttons wrap onto more rows when narrow.
-        style |= TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                 CCS_NODIVIDER;
-        break;
-    case TControlKind::ListView:
-        windowClass = WC_LISTVIEWW;
-        // ImageList1 belongs to the form, not to the list.
-        style |= WS_TABSTOP | LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHAREIMAGELISTS;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case TControlKind::Edit:
-        windowClass = WC_EDITW;
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    }
-    HWND parent = Control(layout.Parent);
-    HWND control = CreateWindowExW(
-        exStyle, windowClass, layout.Text ? Widen(layout.Text).c_str() : L"", style, 0, 0, 0, 0,
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
-    if (!control)
-        throw std::runtime_error(std::string("The control ") + layout.Name + " cannot be created");
-
-    if (layout.Kind == TControlKind::ToolBar)
-        SetUpToolBar(control, instance);
-    else if (layout.Kind == TControlKind::ListView)
-        SetUpListView(control);
-    else if (layout.Kind == TControlKind::Picture)
-        pictures_[layout.Id].reset(static_cast<HBITMAP>(LoadImageW(
-            instance, MAKEINTRESOURCEW(layout.Resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    return control;
-}
-
-void TMainForm::SetUpToolBar(HWND toolbar, HINSTANCE instance) {
-    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ImageList2.reset(
-        ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK, CategoryCount, 0));
-    for (int k = 0; k < CategoryCount; ++k) {
-        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
-                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
-        ImageList_AddIcon(ImageList2.get(), icon.get());
-    }
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
-}
-
-void TMainForm::SetUpListView(HWND list) {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = ListColumnWidth;
-    ListView_InsertColumn(list, 0, &column);
-}
-
-void TMainForm::CenterOnScreen() {
-    MONITORINFO monitor{sizeof(monitor)};
-    GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& screen = monitor.rcMonitor;
-    const SIZE size = MinimumSize();
-    SetWindowPos(handle_, nullptr, screen.left + (screen.right - screen.left - size.cx) / 2,
-                 screen.top + (screen.bottom - screen.top - size.cy) / 2, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The designed size, and larger where the texts need more room at this DPI.
@@ -553,12 +437,22 @@ int TMainForm::ItemImage(size_t index) {
 // Handlers
 
 void TMainForm::FormCreate() {
-    AppDir = ExecutableDir();
+    AppDir = ExecutableFolder();
     ImageList1.reset(ImageList_Create(ImageSize, ImageSize, ILC_COLOR32, 0, 0));
     ListView_SetImageList(Control(ControlId::ListView1), ImageList1.get(), LVSIL_SMALL);
 
-    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
     HWND toolbar = Control(ControlId::ToolBar1);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ImageList2.reset(
+        ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK, CategoryCount, 0));
+    for (int k = 0; k < CategoryCount; ++k) {
+        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
+                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
+        ImageList_AddIcon(ImageList2.get(), icon.get());
+    }
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
+
+    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
     for (int k = CategoryCount - 1; k >= 0; --k) {
         const std::wstring caption = Widen("  " + CategoryNames[k] + "  ");
         TBBUTTON button{};
@@ -574,7 +468,7 @@ void TMainForm::FormCreate() {
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
 
     ScanStartMenu(shell_);
-    ToolButtonClick(CategoryButtons[CategoryCount - 1]);
+    ToolButtonClick(CategoryButton(0));
 }
 
 void TMainForm::FormShow() {
@@ -656,7 +550,7 @@ void TMainForm::Button4Click() {
     else if (CurrentCategory == CategoryCount - 1)
         SetActivePage(2);
     else
-        ToolButtonClick(CategoryButtons[7 - CurrentCategory]);
+        ToolButtonClick(CategoryButton(CurrentCategory + 1));
 }
 
 void TMainForm::Button5Click() {
@@ -665,7 +559,7 @@ void TMainForm::Button5Click() {
     else if (CurrentCategory == 0)
         SetActivePage(0);
     else
-        ToolButtonClick(CategoryButtons[9 - CurrentCategory]);
+        ToolButtonClick(CategoryButton(CurrentCategory - 1));
 }
 
 void TMainForm::Button6Click() {
@@ -673,7 +567,7 @@ void TMainForm::Button6Click() {
 }
 
 void TMainForm::Button7Click() {
-    MakeBackup(shell_, TextOf(Control(ControlId::Edit1)));
+    MakeBackup(shell_, WindowText(Control(ControlId::Edit1)));
 }
 
 void TMainForm::Button8Click() {

@@ -5,8 +5,8 @@
 #include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
 #include "ui/fonts.h"
-#include "ui/handles.h"
 #include "ui/layout.h"
+#include "win32/handles.h"
 
 #include <windows.h>
 
@@ -46,6 +46,10 @@ public:
 
     std::string AppDir;                       // the executable's folder, ending in "\"
     std::vector<TToolButton> CategoryButtons; // in creation order: [j] is category 8 - j
+    // The button of a category.
+    const TToolButton& CategoryButton(int category) const {
+        return CategoryButtons[static_cast<size_t>(CategoryCount - 1 - category)];
+    }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,10 +60,6 @@ private:
 
     // Window set-up and layout.
     void CreateControls();
-    HWND CreateControl(const TControlLayout& layout, HINSTANCE instance);
-    void SetUpToolBar(HWND toolbar, HINSTANCE instance);
-    void SetUpListView(HWND list);
-    void CenterOnScreen();
     void ApplyDpi();
     void PlaceControls();
     SIZE MinimumSize() const;
@@ -112,6 +112,8 @@ private:
     TTextFit fit_; // what the texts need at dpi_
     int activePage_ = 2;
     bool shown_ = false;
+    bool created_ = false;              // WM_CREATE made every control
+    std::string creationFailure_;       // why it could not
     bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
     HWND lastFocus_ = nullptr;
 

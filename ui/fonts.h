@@ -2,7 +2,7 @@
 // until the cache is replaced (when the DPI changes).
 #pragma once
 
-#include "ui/handles.h"
+#include "win32/handles.h"
 
 #include <map>
 #include <utility>

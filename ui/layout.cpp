@@ -1,7 +1,7 @@
 #include "ui/layout.h"
 
-#include "ui/handles.h"
 #include "ui/resources/resource.h"
+#include "win32/handles.h"
 
 #include <commctrl.h>
 

@@ -78,6 +78,7 @@ constexpr SIZE FormDesignSize = {750, 562};
 // Client size the designed positions of the window's own children refer to.
 constexpr SIZE FormDesignClient = {742, 528};
 constexpr int DesignDpi = 96;
+constexpr int ListColumnWidth = 300; // the program list's one column, seen only in report style
 constexpr int DefaultFontPx = 11;
 constexpr const wchar_t* FontFace = L"Tahoma";
 constexpr COLORREF LinkColor = RGB(0, 0, 255);

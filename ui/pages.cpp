@@ -1,5 +1,7 @@
 #include "ui/pages.h"
 
+#include "ui/controls.h"
+
 #include <uxtheme.h>
 #include <vssym32.h>
 
@@ -63,22 +65,9 @@ LRESULT CALLBACK PageControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
-void Register(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW existing{sizeof(existing)};
-    if (GetClassInfoExW(instance, name, &existing))
-        return;
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
-    RegisterClassExW(&wc);
-}
-
 } // namespace
 
-void RegisterPageClasses(HINSTANCE instance) {
-    Register(instance, PageControlClass, PageControlProc);
-    Register(instance, TabSheetClass, ForwardingProc);
+void RegisterPageClasses() {
+    RegisterWindowClass(PageControlClass, PageControlProc);
+    RegisterWindowClass(TabSheetClass, ForwardingProc);
 }

@@ -8,4 +8,4 @@ constexpr const wchar_t* PageControlClass = L"TPageControl";
 constexpr const wchar_t* TabSheetClass = L"TTabSheet";
 
 // Registers both window classes once per process.
-void RegisterPageClasses(HINSTANCE instance);
+void RegisterPageClasses();

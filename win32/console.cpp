@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <exception>
+
 void WriteUtf8(DWORD standardHandle, const std::string& text) {
     const HANDLE handle = GetStdHandle(standardHandle);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
@@ -26,4 +28,14 @@ std::vector<std::string> CommandLineArguments() {
         args.push_back(Narrow(argv[i]));
     LocalFree(argv);
     return args;
+}
+
+int RunConsoleProgram(int (*run)(const std::vector<std::string>& args),
+                      const std::string& failurePrefix) {
+    try {
+        return run(CommandLineArguments());
+    } catch (const std::exception& error) {
+        WriteUtf8(STD_ERROR_HANDLE, failurePrefix + error.what() + "\n");
+        return 1;
+    }
 }

@@ -12,3 +12,8 @@ void WriteUtf8(DWORD standardHandle, const std::string& text);
 
 // The program's arguments, without the program's name, as UTF-8.
 std::vector<std::string> CommandLineArguments();
+
+// Runs a console program's body with its arguments and returns its exit code; a failure that
+// escapes it is printed to standard error after `failurePrefix`, and the code is 1.
+int RunConsoleProgram(int (*run)(const std::vector<std::string>& args),
+                      const std::string& failurePrefix);

@@ -22,8 +22,8 @@ std::string ExecutableFolder() {
 std::string ExpandEnvironment(const std::string& text) {
     const std::wstring given = Widen(text);
     std::wstring expanded(ExpandEnvironmentStringsW(given.c_str(), nullptr, 0), L'\0');
-    const DWORD length =
-        ExpandEnvironmentStringsW(given.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    const DWORD length = ExpandEnvironmentStringsW(given.c_str(), expanded.data(),
+                                                   static_cast<DWORD>(expanded.size()));
     if (length == 0 || length > expanded.size())
         return text;
     expanded.resize(length - 1);

@@ -5,10 +5,12 @@
 #include "actions/actions.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
-#include "shell/wide_text.h"
 #include "shell/windows_shell.h"
+#include "support/folders.h"
+#include "support/sandboxed_shell.h"
 #include "ui/UMainForm.h"
-#include "windows/support/temp_folder.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 #include <windows.h>
 
@@ -35,16 +37,11 @@ double Median(std::vector<double> values) {
 
 // The real shell over the benchmark's own Programs folders, counting and timing what the window
 // asks of it; messages are recorded instead of shown.
-class CountingShell : public WindowsShell {
+class CountingShell : public SandboxedShell {
 public:
-    std::string common, user;
     int iconLookups = 0;
     double iconMs = 0, listMs = 0, moveMs = 0;
-    std::vector<std::string> messages;
 
-    std::optional<std::string> GetSpecialFolder(int csidl) override {
-        return csidl == CSIDL_COMMON_PROGRAMS_ID ? common : user;
-    }
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override {
         const auto start = Clock::now();
         auto names = WindowsShell::ListFolder(pattern, attributes);
@@ -61,18 +58,15 @@ public:
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override {
         const auto start = Clock::now();
-        const ShellOpResult result = WindowsShell::ShellFileOperation(op, from, to);
+        const ShellOpResult result = SandboxedShell::ShellFileOperation(op, from, to);
         moveMs += MsSince(start);
         return result;
     }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
 
 // N entries split between the two folders: four shortcuts to one program group.
 void MakeStartMenu(const std::string& common, const std::string& user, int entries) {
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    const std::string notepad = Narrow(windows) + "\\notepad.exe";
+    const std::string notepad = NotepadPath();
     MakeFolders(common);
     MakeFolders(user);
     for (int i = 0; i < entries; ++i) {
@@ -150,7 +144,7 @@ Figures Measure(int entries) {
     CountingShell shell;
     shell.common = temp.Path() + "\\All\\Programs";
     shell.user = temp.Path() + "\\User\\Programs";
-    MakeStartMenu(shell.common, shell.user, entries);
+    MakeStartMenu(*shell.common, *shell.user, entries);
 
     ResetCatalogue();
     const auto created = Clock::now();
@@ -213,7 +207,7 @@ const char* Verdict(bool holds) {
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    ComScope com;
+    TComScope com;
     std::vector<int> sizes = {20, 150, 500, 2000};
     if (argc > 1) {
         sizes.clear();

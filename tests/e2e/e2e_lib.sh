@@ -19,25 +19,14 @@ e2e_log() {
     echo "[$(e2e_elapsed)s] $*"
 }
 
-# A display of our own, so that no other program takes the synthesised clicks; Xvfb picks a free
-# display number itself and writes it to the given descriptor once it accepts connections.
+# A display of our own, so that no other program takes the synthesised clicks.
 e2e_start_display() {
-    local number_file=$e2e_work/display
-    rm -f "$number_file"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-    e2e_xvfb_pid=$!
-    local _
-    for _ in $(seq 100); do
-        [ -s "$number_file" ] && break
-        kill -0 "$e2e_xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if [ ! -s "$number_file" ]; then
+    . "$e2e_repo/scripts/xvfb.sh"
+    if ! orvane_start_xvfb 1280x1024x24; then
         echo "FAIL: Xvfb did not start" >&2
         return 1
     fi
-    DISPLAY=":$(tr -dc '0-9' <"$number_file")"
-    export DISPLAY
+    e2e_xvfb_pid=$orvane_xvfb_pid
     e2e_log "display $DISPLAY (Xvfb, 1280x1024)"
 }
 

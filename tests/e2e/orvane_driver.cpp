@@ -17,7 +17,10 @@
 //   SHOT <name> <left> <top> <width> <height>  the window's screen rectangle, for a screenshot
 //   ASSIGN<TAB><category><TAB><caption>        an entry ticked into a category, by its caption
 //   RESULT PASS | RESULT FAIL <reason>
-#include "shell/wide_text.h"
+#include "catalogue/catalogue.h"
+#include "win32/console.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 #include <windows.h>
 
@@ -54,17 +57,7 @@ double SecondsSince(Clock::time_point from) {
 
 // Raw UTF-8 to stdout (a pipe or file under the test script) or wide text to a console.
 void Print(const std::string& utf8) {
-    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return;
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = Widen(utf8);
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    }
+    WriteUtf8(STD_OUTPUT_HANDLE, utf8);
 }
 
 std::string Stamp() {
@@ -126,36 +119,7 @@ bool WaitFor(double seconds, Condition&& condition, Check&& check) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Owners of handles and of memory inside Orvane's process
-
-class KernelHandle {
-public:
-    KernelHandle() = default;
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    KernelHandle(KernelHandle&& other) noexcept : handle_(other.handle_) {
-        other.handle_ = nullptr;
-    }
-    KernelHandle& operator=(KernelHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = other.handle_;
-            other.handle_ = nullptr;
-        }
-        return *this;
-    }
-    ~KernelHandle() { Reset(); }
-    HANDLE Get() const { return handle_; }
-    void Reset() {
-        if (handle_ != nullptr)
-            CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
+// Memory inside Orvane's process
 
 // A block of memory in another process, for the control messages whose argument is a pointer: a
 // pointer is only meaningful in the address space of the control's own process.
@@ -392,10 +356,6 @@ const char* const kStart = "Начать обработку";
 const char* const kWelcomeText = "Данная программа предназначена для наведения порядка";
 const char* const kBackupDone = "Резервная копия создана!";
 const char* const kDistributed = "Программы успешно распределены по категориям!";
-const char* const kCategoryNames[] = {"Офисные",     "Утилиты",      "Игры",
-                                      "Развлечения", "Интернет",     "Программирование",
-                                      "Графика",     "Безопасность", "Разное"};
-constexpr int kCategoryCount = 9;
 constexpr int kMessageTextId = 0xFFFF; // the text of a standard message box
 
 std::string Trimmed(const std::string& text) {
@@ -431,21 +391,21 @@ public:
                  " s");
         processId_ = ProcessOf(main_);
         process_ =
-            KernelHandle(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                         PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
-                                     FALSE, processId_));
-        if (process_.Get() == nullptr)
+            TKernelHandle(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                          PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
+                                      FALSE, processId_));
+        if (process_.get() == nullptr)
             Fail(ErrorText("Cannot open Orvane's process", GetLastError()));
         threadId_ = GetWindowThreadProcessId(main_, nullptr);
     }
 
-    HANDLE Process() const { return process_.Get(); }
+    HANDLE Process() const { return process_.get(); }
 
     // Lets Orvane handle everything queued so far: a message round trip through its UI thread,
     // then its input-idle state, then a moment for painting.
     void Settle() {
         Send(main_, WM_NULL, 0, 0, 10000);
-        WaitForInputIdle(process_.Get(), 500);
+        WaitForInputIdle(process_.get(), 500);
         Pause(60);
         Send(main_, WM_NULL, 0, 0, 10000);
     }
@@ -591,7 +551,7 @@ private:
     HWND main_ = nullptr;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
-    KernelHandle process_;
+    TKernelHandle process_;
 };
 
 // The shot is taken by the test script; the driver waits for its answer file.
@@ -858,12 +818,12 @@ public:
     // The nine category buttons, category 0 first, each checked against its caption.
     std::vector<Button> Categories() {
         std::vector<Button> buttons = Buttons();
-        if (buttons.size() != kCategoryCount)
+        if (buttons.size() != CategoryCount)
             Fail("The tool bar has " + std::to_string(buttons.size()) + " buttons, not 9");
-        for (int category = 0; category < kCategoryCount; ++category)
-            if (Trimmed(buttons[category].caption) != kCategoryNames[category])
+        for (int category = 0; category < CategoryCount; ++category)
+            if (Trimmed(buttons[category].caption) != CategoryNames[category])
                 Fail("Tool-bar button " + std::to_string(category) + " reads \"" +
-                     buttons[category].caption + "\", not \"" + kCategoryNames[category] + "\"");
+                     buttons[category].caption + "\", not \"" + CategoryNames[category] + "\"");
         return buttons;
     }
 
@@ -871,7 +831,7 @@ public:
     int Current() {
         int current = -1;
         const std::vector<Button> buttons = Categories();
-        for (int category = 0; category < kCategoryCount; ++category) {
+        for (int category = 0; category < CategoryCount; ++category) {
             if ((buttons[category].state & TBSTATE_INDETERMINATE) != 0)
                 continue;
             if (current >= 0)
@@ -1054,14 +1014,13 @@ private:
 
     void CategoryButton(int category) {
         Step step("click the tool-bar button of category " + std::to_string(category) + " \"" +
-                  kCategoryNames[category] + "\"");
+                  CategoryNames[category] + "\"");
         HWND bar = orvane_.ToolBar();
         if (bar == nullptr)
             Fail("The category tool bar is not shown");
         RemoteToolBar toolBar(orvane_, bar);
         const RECT rect = ToScreen(bar, toolBar.Categories()[category].rect);
-        ClickAt(bar, Center(rect),
-                "the category button \"" + std::string(kCategoryNames[category]) + "\"");
+        ClickAt(bar, Center(rect), "the category button \"" + CategoryNames[category] + "\"");
         WaitForCategory(category);
     }
 
@@ -1109,7 +1068,7 @@ private:
         if (checked != expected)
             Fail("Category " + std::to_string(category) + " shows " + std::to_string(checked) +
                  " checked entries instead of " + std::to_string(expected));
-        Log("category " + std::to_string(category) + " \"" + kCategoryNames[category] + "\": " +
+        Log("category " + std::to_string(category) + " \"" + CategoryNames[category] + "\": " +
             std::to_string(count) + " entries listed, " + std::to_string(checked) + " checked");
     }
 
@@ -1249,14 +1208,6 @@ int Run(const std::vector<std::string>& args) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    try {
-        std::vector<std::string> args;
-        for (int i = 1; i < argc; ++i)
-            args.push_back(Narrow(argv[i]));
-        return Run(args);
-    } catch (const std::exception& error) {
-        Print(std::string("RESULT FAIL ") + error.what() + "\n");
-        return 1;
-    }
+int main() {
+    return RunConsoleProgram(Run, "RESULT FAIL ");
 }

@@ -3,31 +3,25 @@
 
 #include <gtest/gtest.h>
 
-TEST(DisplayName, CutsTheExtensionFromFilesAndFolders) {
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\Text Editor.lnk"), "Text Editor");
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\Tools"), "Tools");
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\Player 5.5"), "Player 5");
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\Игры.lnk"), "Игры");
-    EXPECT_EQ(DisplayName("C:\\Menu\\Programs\\メモ帳.lnk"), "メモ帳");
-}
-
-TEST(DisplayName, FindsTheExtensionCaseInsensitivelyAndKeepsTheNamesCase) {
-    EXPECT_EQ(DisplayName("C:\\P\\README.TXT"), "README");
-    EXPECT_EQ(DisplayName("C:\\P\\Mixed.LnK"), "Mixed");
-    EXPECT_EQ(DisplayName("C:\\P\\Отчёт.ДОК"), "Отчёт");
-}
-
-TEST(DisplayName, TakesTheNameAfterTheLastBackslashOrColon) {
-    EXPECT_EQ(DisplayName("C:notes.txt"), "notes");
-    EXPECT_EQ(DisplayName("C:\\dir.v2\\Tools"), "Tools");
-    EXPECT_EQ(DisplayName("plain"), "plain");
-    EXPECT_EQ(DisplayName(""), "");
-}
-
-TEST(DisplayName, ANameBeginningWithItsOnlyDotIsEmpty) {
-    EXPECT_EQ(DisplayName("C:\\P\\.hidden"), "");
-    EXPECT_EQ(DisplayName("C:\\P\\trailing."), "trailing");
+TEST(DisplayName, IsTheFileNameWithoutItsExtensionFoundInAnyLetterCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Menu\\Programs\\Text Editor.lnk", "Text Editor"},
+        {"C:\\Menu\\Programs\\Tools", "Tools"},
+        {"C:\\Menu\\Programs\\Player 5.5", "Player 5"}, // folders lose their "extension" too
+        {"C:\\Menu\\Programs\\archive.tar.gz", "archive.tar"},
+        {"C:\\Menu\\Programs\\メモ帳.lnk", "メモ帳"},
+        {"C:\\P\\README.TXT", "README"},
+        {"C:\\P\\Mixed.LnK", "Mixed"},
+        {"C:\\P\\Отчёт.ДОК", "Отчёт"},
+        {"C:notes.txt", "notes"}, // after the last "\\" or ":"
+        {"C:\\dir.v2\\Tools", "Tools"},
+        {"plain", "plain"},
+        {"", ""},
+        {"C:\\P\\.hidden", ""}, // a name that begins with its only "."
+        {"C:\\P\\trailing.", "trailing"},
+    };
+    for (const auto& [path, caption] : cases)
+        EXPECT_EQ(DisplayName(path), caption) << path;
 }
 
 TEST(Utf8Text, CountsAndCutsByCharacterNotByte) {

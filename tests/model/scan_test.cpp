@@ -1,23 +1,11 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
-#include "support/fake_shell.h"
-
-#include <gtest/gtest.h>
+#include "support/model_fixture.h"
 
 namespace {
 
-const std::string Common = "C:\\ProgramData\\Start Menu\\Programs";
-const std::string User = "C:\\Users\\Ann\\Start Menu\\Programs";
-
-class ScanTest : public ::testing::Test {
+class ScanTest : public ModelTest {
 protected:
-    FakeShell shell;
-    void SetUp() override {
-        ResetCatalogue();
-        shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = Common;
-        shell.specialFolders[CSIDL_PROGRAMS_ID] = User;
-    }
-    void TearDown() override { ResetCatalogue(); }
     static std::vector<std::string> Paths() {
         std::vector<std::string> out;
         for (const TStartMenu& e : StartMenuItems)

@@ -5,8 +5,13 @@
 //   --clean          empty both Programs folders before filling them
 //   --where          print the two Programs folders (all users first) and change nothing
 //   --allow-windows  run even when not under Wine (it rewrites the real Start menu there)
+#include "catalogue/catalogue.h"
 #include "sandbox_names.h"
-#include "shell/wide_text.h"
+#include "support/folders.h"
+#include "win32/console.h"
+#include "win32/handles.h"
+#include "win32/system.h"
+#include "win32/text.h"
 
 #include <windows.h>
 
@@ -61,106 +66,12 @@ std::string SystemMessage(DWORD code) {
     throw Failure(what + ": HRESULT " + hex);
 }
 
-// Writes UTF-8 text to a standard handle: through the console's wide call when it is a console
-// (so Cyrillic and Japanese names show correctly), as raw UTF-8 bytes when it is a file or pipe.
-void Write(DWORD which, const std::string& utf8) {
-    const HANDLE handle = GetStdHandle(which);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return;
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = Widen(utf8);
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    }
-}
-
 void Print(const std::string& utf8) {
-    Write(STD_OUTPUT_HANDLE, utf8);
+    WriteUtf8(STD_OUTPUT_HANDLE, utf8);
 }
 void PrintError(const std::string& utf8) {
-    Write(STD_ERROR_HANDLE, utf8);
+    WriteUtf8(STD_ERROR_HANDLE, utf8);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Owners of COM pointers, the COM apartment and search handles
-
-template <class T> class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : ptr_(other.ptr_) { other.ptr_ = nullptr; }
-    ComRef& operator=(ComRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            ptr_ = other.ptr_;
-            other.ptr_ = nullptr;
-        }
-        return *this;
-    }
-    ~ComRef() { Reset(); }
-
-    T* operator->() const { return ptr_; }
-    // For the out-parameter of a call that hands over a new reference.
-    T** Put() {
-        Reset();
-        return &ptr_;
-    }
-    void Reset() {
-        if (ptr_ != nullptr) {
-            ptr_->Release();
-            ptr_ = nullptr;
-        }
-    }
-
-private:
-    T* ptr_ = nullptr;
-};
-
-class ComApartment {
-public:
-    ComApartment() {
-        const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(result))
-            FailWithResult("Cannot initialise COM", result);
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() { CoUninitialize(); }
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // ---------------------------------------------------------------------------------------------
 // File-system helpers (UTF-8 paths, "\"-separated)
@@ -173,9 +84,9 @@ struct DirEntry {
 // The names in a folder, without "." and "..".
 std::vector<DirEntry> ListFolder(const std::string& folder) {
     WIN32_FIND_DATAW data{};
-    FindHandle find(FindFirstFileW(Widen(folder + "\\*").c_str(), &data));
+    const TFindHandle find(FindFirstFileW(Widen(folder + "\\*").c_str(), &data));
     std::vector<DirEntry> entries;
-    if (find.Get() == INVALID_HANDLE_VALUE) {
+    if (!find) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES)
             return entries;
@@ -185,7 +96,7 @@ std::vector<DirEntry> ListFolder(const std::string& folder) {
         const std::string name = Narrow(data.cFileName);
         if (name != "." && name != "..")
             entries.push_back({name, data.dwFileAttributes});
-    } while (FindNextFileW(find.Get(), &data));
+    } while (FindNextFileW(find.get(), &data));
     const DWORD code = GetLastError();
     if (code != ERROR_NO_MORE_FILES)
         FailWithCode("Cannot list " + folder, code);
@@ -249,34 +160,9 @@ std::string ParentOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string ExpandVariables(const std::string& text) {
-    const std::wstring source = Widen(text);
-    const DWORD needed = ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
-    if (needed == 0)
-        FailWithLastError("Cannot expand " + text);
-    std::wstring expanded(needed, L'\0');
-    const DWORD length = ExpandEnvironmentStringsW(source.c_str(), &expanded[0], needed);
-    if (length == 0 || length > needed)
-        FailWithLastError("Cannot expand " + text);
-    expanded.resize(length - 1);
-    return Narrow(expanded);
-}
-
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Extension(const std::string& name) {
-    const std::string::size_type dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : LowerAscii(name.substr(dot));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -322,11 +208,6 @@ const char* const kBrowser = "%ProgramFiles%\\Internet Explorer\\iexplore.exe";
 const char* const kFallback = kNotepad;
 
 const char* const kHome = "%USERPROFILE%";
-
-// The nine category folder names; a folder bearing one exactly is not an entry to sort.
-const char* const kCategoryNames[] = {"Офисные",     "Утилиты",      "Игры",
-                                      "Развлечения", "Интернет",     "Программирование",
-                                      "Графика",     "Безопасность", "Разное"};
 
 constexpr Scope C = Scope::Common;
 constexpr Scope U = Scope::User;
@@ -469,7 +350,7 @@ std::string FolderName(int id) {
 std::vector<SampleIni> SampleInis() {
     const std::string m = kNamesModule;
     const std::string plainPath =
-        "@" + ExpandVariables("%SystemRoot%\\system32\\") + kNamesDll + ",-";
+        "@" + ExpandEnvironment("%SystemRoot%\\system32\\") + kNamesDll + ",-";
     const std::string programs = "[.ShellClassInfo]\r\nLocalizedResourceName="
                                  "@%SystemRoot%\\system32\\shell32.dll,-21782\r\n"
                                  "[LocalizedFileNames]\r\n";
@@ -515,10 +396,10 @@ std::string ProgramsFolder(int csidl) {
 }
 
 std::string ResolveTarget(const std::string& target) {
-    const std::string path = ExpandVariables(target);
+    const std::string path = ExpandEnvironment(target);
     if (FileExists(path))
         return path;
-    const std::string fallback = ExpandVariables(kFallback);
+    const std::string fallback = ExpandEnvironment(kFallback);
     if (!FileExists(fallback))
         throw Failure("Neither " + path + " nor " + fallback + " exists");
     PrintError("orvane-sandbox: warning: " + path + " is missing; using " + fallback + "\n");
@@ -528,11 +409,11 @@ std::string ResolveTarget(const std::string& target) {
 void CreateShortcut(const std::string& linkPath, const SampleShortcut& item) {
     const std::string target = ResolveTarget(item.target);
     const std::string workingDir =
-        item.workingDir.empty() ? ParentOf(target) : ExpandVariables(item.workingDir);
+        item.workingDir.empty() ? ParentOf(target) : ExpandEnvironment(item.workingDir);
 
-    ComRef<IShellLinkW> link;
+    TComPtr<IShellLinkW> link;
     HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.Put()));
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.put()));
     if (FAILED(result))
         FailWithResult("Cannot create a shell link object", result);
 
@@ -547,12 +428,12 @@ void CreateShortcut(const std::string& linkPath, const SampleShortcut& item) {
         check(link->SetArguments(Widen(item.arguments).c_str()), "arguments");
     if (item.shell32Icon >= 0)
         check(link->SetIconLocation(
-                  Widen(ExpandVariables("%SystemRoot%\\system32\\shell32.dll")).c_str(),
+                  Widen(ExpandEnvironment("%SystemRoot%\\system32\\shell32.dll")).c_str(),
                   item.shell32Icon),
               "icon");
 
-    ComRef<IPersistFile> file;
-    result = link->QueryInterface(IID_PPV_ARGS(file.Put()));
+    TComPtr<IPersistFile> file;
+    result = link->QueryInterface(IID_PPV_ARGS(file.put()));
     if (FAILED(result))
         FailWithResult("The shell link object cannot be saved", result);
     // A hidden or system file left by an earlier run cannot be overwritten as it is.
@@ -575,13 +456,13 @@ void WriteDesktopIni(const std::string& folder, const SampleIni& ini) {
     const std::string path = folder + "\\" + ini.name;
     ClearAttributes(path);
     const std::wstring text = L"\xFEFF" + Widen(ini.text);
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE)
+    const TFile file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         FailWithLastError("Cannot create " + path);
     const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    if (!WriteFile(file.Get(), text.data(), size, &written, nullptr) || written != size)
+    if (!WriteFile(file.get(), text.data(), size, &written, nullptr) || written != size)
         FailWithLastError("Cannot write " + path);
     SetAttributes(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     if (!PathMakeSystemFolderW(Widen(folder).c_str()))
@@ -594,7 +475,7 @@ void InstallNamesDll() {
     std::wstring self(MAX_PATH, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
     const std::string source = ParentOf(Narrow(self)) + "\\" + kNamesDll;
-    const std::string target = ExpandVariables("%SystemRoot%\\system32\\") + kNamesDll;
+    const std::string target = ExpandEnvironment("%SystemRoot%\\system32\\") + kNamesDll;
     if (!CopyFileW(Widen(source).c_str(), Widen(target).c_str(), FALSE))
         FailWithLastError("Cannot copy " + source + " to " + target);
 }
@@ -637,7 +518,7 @@ void CountNested(const std::string& folder, Counts& counts) {
             ++counts.nestedFolders;
             if (IsRealFolder(entry.attributes))
                 CountNested(folder + "\\" + entry.name, counts);
-        } else if (Extension(entry.name) == ".lnk") {
+        } else if (AsciiLower(ExtensionOf(entry.name)) == ".lnk") {
             ++counts.nestedShortcuts;
         } else {
             ++counts.nestedOther;
@@ -658,17 +539,17 @@ bool IsShellOwnFolder(const std::string& path) {
 }
 
 Counts Count(const std::string& folder) {
-    const std::set<std::string> categories(std::begin(kCategoryNames), std::end(kCategoryNames));
+    const std::set<std::string> categories(CategoryNames.begin(), CategoryNames.end());
     Counts counts;
     for (const DirEntry& entry : ListFolder(folder)) {
-        const bool isIni = Extension(entry.name) == ".ini";
+        const bool isIni = AsciiLower(ExtensionOf(entry.name)) == ".ini";
         if (IsFolder(entry.attributes)) {
             ++counts.topFolders;
             if (categories.count(entry.name) != 0)
                 ++counts.categoryFolders;
             if (IsRealFolder(entry.attributes))
                 CountNested(folder + "\\" + entry.name, counts);
-        } else if (Extension(entry.name) == ".lnk") {
+        } else if (AsciiLower(ExtensionOf(entry.name)) == ".lnk") {
             ++counts.topShortcuts;
         } else {
             ++counts.topOther;
@@ -698,11 +579,6 @@ void PrintCounts(const char* title, const std::string& folder, const Counts& c) 
 
 // ---------------------------------------------------------------------------------------------
 
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 const char* const kUsage =
     "Usage: orvane-sandbox [--clean] [--where] [--allow-windows]\n"
     "Fills the all-users and the user's Start-menu Programs folders with a fixed sample.\n"
@@ -729,16 +605,18 @@ int Run(const std::vector<std::string>& args) {
             return 2;
         }
     }
-    if (!RunningUnderWine() && !allowWindows) {
+    if (!RunningOnWine() && !allowWindows) {
         PrintError("orvane-sandbox: not running under Wine; refusing to rewrite this machine's "
                    "Start menu (pass --allow-windows to do it anyway)\n");
         return 2;
     }
 
-    ComApartment apartment;
+    const TComScope com;
+    if (!com.Initialised())
+        throw Failure("Cannot initialise COM");
     const std::string common = ProgramsFolder(CSIDL_COMMON_PROGRAMS);
     const std::string user = ProgramsFolder(CSIDL_PROGRAMS);
-    if (LowerAscii(common) == LowerAscii(user))
+    if (AsciiLower(common) == AsciiLower(user))
         throw Failure("Both Programs folders are the same folder: " + common);
     if (where) {
         Print(common + "\n" + user + "\n");
@@ -765,14 +643,6 @@ int Run(const std::vector<std::string>& args) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    try {
-        std::vector<std::string> args;
-        for (int i = 1; i < argc; ++i)
-            args.push_back(Narrow(argv[i]));
-        return Run(args);
-    } catch (const std::exception& error) {
-        PrintError(std::string("orvane-sandbox: ") + error.what() + "\n");
-        return 1;
-    }
+int main() {
+    return RunConsoleProgram(Run, "orvane-sandbox: ");
 }

@@ -130,6 +130,12 @@ TEST_F(CategoryPage, AGreyedToolbarButtonStillSelectsItsCategory) {
     EXPECT_FALSE(IsIndeterminate(4));
 }
 
+// The colour of the middle pixel of an image list's image.
+COLORREF ImageColor(HIMAGELIST list, int image) {
+    return Pixels(16, 16,
+                  [&](HDC dc) { ImageList_Draw(list, image, dc, 0, 0, ILD_NORMAL); })[8 * 16 + 8];
+}
+
 class ProgramIcons : public FormTest {};
 
 TEST_F(ProgramIcons, EachEntryIsAskedOnceAndShowsItsOwnIcon) {

@@ -36,9 +36,7 @@ void FormTest::Start() {
 }
 
 std::string FormTest::Text(ControlId id) const {
-    wchar_t text[1024] = {};
-    GetWindowTextW(Control(id), text, 1024);
-    return Narrow(text);
+    return WindowText(Control(id));
 }
 
 void FormTest::Click(ControlId button) {
@@ -104,13 +102,6 @@ int FormTest::Row(const std::string& caption) const {
     return -1;
 }
 
-std::string FormTest::ExeDir() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::string file = Narrow(path);
-    return file.substr(0, file.find_last_of("\\:") + 1);
-}
-
 void FormTest::PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -119,28 +110,4 @@ void FormTest::PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-}
-
-HICON SolidIcon(COLORREF color) {
-    std::vector<DWORD> pixels(16 * 16, 0xFF000000 | (GetRValue(color) << 16) |
-                                           (GetGValue(color) << 8) | GetBValue(color));
-    std::vector<BYTE> mask(16 * 16 / 8, 0); // all opaque
-    return CreateIcon(GetModuleHandleW(nullptr), 16, 16, 1, 32, mask.data(),
-                      reinterpret_cast<const BYTE*>(pixels.data()));
-}
-
-COLORREF ImageColor(HIMAGELIST list, int image) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 16, 16};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(list, image, dc, 0, 0, ILD_NORMAL);
-    const COLORREF color = GetPixel(dc, 8, 8);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return color;
 }

@@ -4,9 +4,11 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
-#include "shell/wide_text.h"
 #include "support/fake_shell.h"
+#include "support/pixels.h"
 #include "ui/UMainForm.h"
+#include "win32/system.h"
+#include "win32/text.h"
 
 #include <gtest/gtest.h>
 
@@ -47,16 +49,9 @@ protected:
     // Entries are listed by catalogue index; finds an entry's row by its caption.
     int Row(const std::string& caption) const;
 
-    // The directory of the test program, ending in "\".
-    static std::string ExeDir();
     static void PumpMessages();
 
     FakeShell shell;
     std::vector<std::string> errors; // texts the standard error box would have shown
     std::unique_ptr<TMainForm> form;
 };
-
-// A 16x16 icon filled with one colour, so an image can be traced back to its entry.
-HICON SolidIcon(COLORREF color);
-// The colour of the middle pixel of an image list's image.
-COLORREF ImageColor(HIMAGELIST list, int image);

@@ -24,12 +24,12 @@ protected:
         return static_cast<size_t>(std::find(shell.calls.begin(), shell.calls.end(), call) -
                                    shell.calls.begin());
     }
-    std::string Backup() const { return ExeDir() + "backup"; }
+    std::string Backup() const { return ExecutableFolder() + "backup"; }
 };
 
 TEST_F(Navigation, StartUpScansPreparesTheFinalPageThenOpensOnTheWelcomePage) {
     Start();
-    EXPECT_EQ(form->AppDir, ExeDir());
+    EXPECT_EQ(form->AppDir, ExecutableFolder());
     const size_t exists = CallIndex("FolderExists(" + Backup() + ")");
     const size_t created = CallIndex("CreateFolder(" + Backup() + ")");
     EXPECT_LT(CallIndex("ListFolder(" + std::string(UserDir) + "\\*.*,63)"), exists);

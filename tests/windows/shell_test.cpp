@@ -1,6 +1,8 @@
-#include "shell/wide_text.h"
 #include "shell/windows_shell.h"
-#include "windows/support/temp_folder.h"
+#include "support/folders.h"
+#include "win32/handles.h"
+#include "support/pixels.h"
+#include "win32/text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +15,10 @@ namespace {
 
 class WindowsShellTest : public ::testing::Test {
 protected:
-    ComScope com;
+    TComScope com;
     TempFolder temp;
     WindowsShell shell;
-    std::string At(const std::string& name) const { return temp.Path() + "\\" + name; }
+    std::string At(const std::string& name) const { return temp.At(name); }
 };
 
 TEST_F(WindowsShellTest, ListingReturnsEveryEntryIncludingHiddenSystemAndDots) {
@@ -73,7 +75,7 @@ TEST_F(WindowsShellTest, CopiesAndMovesCyrillicAndJapaneseNames) {
     const ShellOpResult copy =
         shell.ShellFileOperation(ShellOp::Copy, At("src") + "\\*.*", At("copy") + "\\");
     EXPECT_TRUE(copy.Succeeded()) << copy.Code;
-    EXPECT_EQ(FileChecksums(At("copy")), FileChecksums(At("src")));
+    EXPECT_EQ(Snapshot(At("copy")), Snapshot(At("src")));
 
     // The distribution creates each category folder before it moves into it.
     MakeFolders(At("src\\Офисные"));
@@ -104,9 +106,7 @@ TEST_F(WindowsShellTest, ProgramsFoldersHaveNoTrailingBackslash) {
 }
 
 TEST_F(WindowsShellTest, IconsForShortcutsAndFoldersButNotForMissingPaths) {
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), Narrow(windows) + "\\notepad.exe"));
+    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), NotepadPath()));
     MakeFolders(At("Group"));
     for (const std::string& path : {At("Блокнот.lnk"), At("Group")}) {
         HICON icon = static_cast<HICON>(shell.ItemIcon(path));
@@ -125,35 +125,16 @@ TEST_F(WindowsShellTest, IconsForShortcutsAndFoldersButNotForMissingPaths) {
     EXPECT_EQ(shell.ItemIcon(At("gone.lnk")), nullptr);
 }
 
-// The pixels of a small icon drawn on white.
-std::vector<COLORREF> Pixels(HICON icon) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, 16, 16, WHITENESS);
-    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            pixels.push_back(GetPixel(dc, x, y));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // A shortcut is told by the shell's link attribute, not by its type's name, which is "Ярлык" on a
 // Russian system: its icon carries the link overlay, unlike the shell's plain icon for it.
 TEST_F(WindowsShellTest, AShortcutsIconCarriesTheLinkOverlay) {
-    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), "C:\\windows\\notepad.exe"));
+    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), NotepadPath()));
     HICON withOverlay = static_cast<HICON>(shell.ItemIcon(At("Блокнот.lnk")));
     SHFILEINFOW plain{};
     SHGetFileInfoW(Widen(At("Блокнот.lnk")).c_str(), 0, &plain, sizeof plain,
                    SHGFI_ICON | SHGFI_SMALLICON);
     ASSERT_TRUE(withOverlay && plain.hIcon);
-    EXPECT_NE(Pixels(withOverlay), Pixels(plain.hIcon));
+    EXPECT_NE(IconPixels(withOverlay), IconPixels(plain.hIcon));
     DestroyIcon(withOverlay);
     DestroyIcon(plain.hIcon);
 }

@@ -1,0 +1,178 @@
+#include "support/folders.h"
+
+#include "win32/handles.h"
+#include "win32/text.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The path in its "\\?\" form, which the file calls accept beyond MAX_PATH.
+std::wstring LongForm(const std::string& path) {
+    return L"\\\\?\\" + Widen(path);
+}
+
+uint64_t Checksum(const std::string& path) {
+    uint64_t hash = 1469598103934665603ull; // FNV-1a
+    const TFile file(CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        for (DWORD i = 0; i < got; ++i)
+            hash = (hash ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// Calls `visit(name, isFolder)` for every entry of a folder but "." and "..".
+template <class Visit> void ForEachEntry(const std::string& folder, Visit&& visit) {
+    WIN32_FIND_DATAW data;
+    const TFindHandle find(FindFirstFileW((LongForm(folder) + L"\\*").c_str(), &data));
+    if (!find)
+        return;
+    do {
+        const std::string name = Narrow(data.cFileName);
+        if (name != "." && name != "..")
+            visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(find.get(), &data));
+}
+
+void Walk(const std::string& root, const std::string& relative, Tree& tree) {
+    ForEachEntry(relative.empty() ? root : root + "\\" + relative,
+                 [&](const std::string& name, bool isFolder) {
+                     const std::string path = relative.empty() ? name : relative + "\\" + name;
+                     if (isFolder) {
+                         tree.folders.insert(path);
+                         Walk(root, path, tree);
+                     } else {
+                         tree.files[path] = Checksum(root + "\\" + path);
+                     }
+                 });
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static unsigned counter = 0;
+    const std::wstring path = std::wstring(base) + L"orvane-test-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++counter);
+    RemoveTree(Narrow(path));
+    if (!CreateDirectoryW(path.c_str(), nullptr))
+        throw std::runtime_error("cannot create a temporary folder");
+    path_ = Narrow(path);
+}
+
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
+
+void MakeFolders(const std::string& path) {
+    fs::create_directories(Widen(path));
+}
+
+bool WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(fs::path(Widen(path)), std::ios::binary);
+    out << content;
+    return static_cast<bool>(out);
+}
+
+bool MakeShortcut(const std::string& linkPath, const std::string& target) {
+    TComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.put_void())))
+        return false;
+    link->SetPath(Widen(target).c_str());
+    link->SetDescription(L"Orvane test shortcut");
+    TComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
+        return false;
+    return SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
+}
+
+bool AddAttributes(const std::string& path, unsigned long attributes) {
+    const std::wstring wide = Widen(path);
+    const DWORD current = GetFileAttributesW(wide.c_str());
+    return current != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesW(wide.c_str(), current | attributes);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& folder) {
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
+        const std::string path = folder + "\\" + name;
+        // Read-only, hidden and system entries would stop the removal.
+        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (isFolder)
+            RemoveTree(path);
+        else
+            DeleteFileW(LongForm(path).c_str());
+    });
+    SetFileAttributesW(LongForm(folder).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(LongForm(folder).c_str());
+}
+
+std::string NotepadPath() {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return Narrow(windows) + "\\notepad.exe";
+}
+
+std::ostream& operator<<(std::ostream& out, const Tree& tree) {
+    out << "{";
+    for (const std::string& folder : tree.folders)
+        out << "\n  [" << folder << "]";
+    for (const auto& [path, sum] : tree.files)
+        out << "\n  " << path << " #" << std::hex << sum << std::dec;
+    return out << "\n}";
+}
+
+Tree Snapshot(const std::string& root) {
+    Tree tree;
+    Walk(root, "", tree);
+    return tree;
+}
+
+std::multiset<std::pair<std::string, uint64_t>> Contents(const Tree& tree) {
+    std::multiset<std::pair<std::string, uint64_t>> contents;
+    for (const auto& [path, sum] : tree.files)
+        contents.insert({path.substr(path.find_last_of('\\') + 1), sum});
+    return contents;
+}
+
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
+    wchar_t saved[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    saved_ = saved;
+    SetCurrentDirectoryW(Widen(folder).c_str());
+}
+
+CurrentDirectoryScope::~CurrentDirectoryScope() {
+    SetCurrentDirectoryW(saved_.c_str());
+}
+
+bool RunningOnWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool CanShowWindows() {
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    if (!probe)
+        return false;
+    DestroyWindow(probe);
+    return true;
+}

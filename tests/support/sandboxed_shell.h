@@ -1,0 +1,32 @@
+// The real Windows shell over Programs folders of a test's own, with messages recorded instead of
+// shown. With `performShellOperations` off, copies and moves are recorded and reported as done
+// without touching the disk (for backup texts whose copy would run into its own target).
+#pragma once
+
+#include "shell/windows_shell.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class SandboxedShell : public WindowsShell {
+public:
+    std::optional<std::string> common, user; // the Programs folders; the shell's own: none
+    std::vector<std::string> messages;
+    std::vector<std::string> operations;
+    bool performShellOperations = true;
+
+    std::optional<std::string> GetSpecialFolder(int csidl) override {
+        if (csidl == CSIDL_COMMON_PROGRAMS_ID)
+            return common;
+        return csidl == CSIDL_PROGRAMS_ID ? user : std::nullopt;
+    }
+    ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
+                                     const std::string& to) override {
+        operations.push_back((op == ShellOp::Copy ? "copy " : "move ") + from + " -> " + to);
+        if (!performShellOperations)
+            return {};
+        return WindowsShell::ShellFileOperation(op, from, to);
+    }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+};

@@ -1,0 +1,372 @@
+// Faults on the way: each stops or skips with a clear message, and nothing is lost.
+#include "windows/reliability/reliability.h"
+
+#include "support/dialog_watcher.h"
+
+#include <cstdio>
+
+namespace {
+
+// --- 2. Faults ------------------------------------------------------------------------------
+
+class Faults : public ReliabilityTest {
+protected:
+    std::string Common() const { return At("All\\Programs"); }
+    std::string User() const { return At("Мой\\Programs"); }
+    void UseBothFolders() {
+        shell.common = Common();
+        shell.user = User();
+        MakeFolders(Common());
+        MakeFolders(User());
+    }
+    // Distributes with the shell's questions answered `answer`; says whether every move was made
+    // and which questions were asked.
+    bool DistributeAnswering(int answer, std::vector<std::string>& dialogs) {
+        DialogWatcher watcher(answer);
+        const bool allMoved = DistributeItems(shell);
+        dialogs = watcher.Seen();
+        return allMoved;
+    }
+};
+
+// A file bears the name of a category: its folder cannot be made, and the loop stops at the first
+// entry sent there. The entries moved before stay moved, the rest stay where they are.
+TEST_F(Faults, ACategoryNameTakenByAFileStopsTheDistributionThere) {
+    UseBothFolders();
+    ASSERT_TRUE(WriteFile(Common() + "\\Office.lnk", "office"));
+    ASSERT_TRUE(WriteFile(User() + "\\Игры", "a file, not a folder"));
+    for (const char* name : {"First.lnk", "Second.lnk", "Third.lnk"})
+        ASSERT_TRUE(WriteFile(User() + "\\" + name, name));
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 4u); // the file "Игры" is not listed
+    Entry("Office.lnk", false).Category = 0;
+    // In catalogue order, the user's first entry goes to category 0, the second to the category
+    // whose name the file took, the third to category 1.
+    std::vector<std::string> userOrder;
+    for (const TStartMenu& entry : StartMenuItems) {
+        if (entry.IsUser)
+            userOrder.push_back(FileNameOf(entry.Path));
+    }
+    ASSERT_EQ(userOrder.size(), 3u);
+    Entry(userOrder[0], true).Category = 0;
+    Entry(userOrder[1], true).Category = 2;
+    Entry(userOrder[2], true).Category = 1;
+    const Tree commonBefore = Snapshot(Common());
+    const Tree userBefore = Snapshot(User());
+
+    DialogWatcher watcher(IDCANCEL);
+    const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
+    EXPECT_EQ(code, 183);
+    EXPECT_EQ(text, "I/O error 183.");
+    EXPECT_EQ(shell.messages, std::vector<std::string>{});
+    EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Office.lnk", 0}}));
+    EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{userOrder[0], 0}}));
+    EXPECT_FALSE(Exists(User() + "\\Утилиты"));
+    EXPECT_EQ(watcher.Seen(), std::vector<std::string>{});
+}
+
+// An entry whose name is already taken in its category folder: the shell's conflict handling
+// applies (a question answered "No" here), and neither the entry nor what was there before may be
+// lost. The move is not counted as done, and the loop goes on with the next entry.
+TEST_F(Faults, AnEntryAlreadyInItsCategoryFolderIsNeitherReplacedNorLost) {
+    // Windows' shell asks before it replaces; Wine's moves onto the existing file without asking
+    // and reports success, so there the old shortcut would be gone whatever the program does.
+    if (RunningOnWine())
+        GTEST_SKIP() << "Wine's shell replaces an existing target without asking";
+    UseBothFolders();
+    MakeFolders(User() + "\\Игры\\Cards");
+    ASSERT_TRUE(WriteFile(User() + "\\Игры\\Chess.lnk", "the chess shortcut already there"));
+    ASSERT_TRUE(WriteFile(User() + "\\Игры\\Cards\\old.txt", "old cards"));
+    ASSERT_TRUE(WriteFile(User() + "\\Chess.lnk", "the chess shortcut to move"));
+    MakeFolders(User() + "\\Cards");
+    ASSERT_TRUE(WriteFile(User() + "\\Cards\\new.txt", "new cards"));
+    ASSERT_TRUE(WriteFile(User() + "\\Solo.lnk", "solo"));
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 3u);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = 2;
+    const Tree before = Snapshot(User());
+
+    std::vector<std::string> dialogs;
+    const bool allMoved = DistributeAnswering(IDNO, dialogs);
+    const Tree after = Snapshot(User());
+    std::printf("conflicting moves: all moved %d, messages %zu, dialogs answered %zu\n", allMoved,
+                shell.messages.size(), dialogs.size());
+    for (const std::string& dialog : dialogs)
+        std::printf("  dialog: %s\n", dialog.c_str());
+    EXPECT_EQ(after.files.at("Игры\\Chess.lnk"), before.files.at("Игры\\Chess.lnk"))
+        << "the shortcut already in the category folder was replaced"
+        << (RunningOnWine() ? " (Wine's shell moves onto an existing file without asking)" : "");
+    EXPECT_EQ(Contents(after), Contents(before)) << "before: " << before << "\nafter: " << after;
+    EXPECT_FALSE(allMoved) << "a move that could not be made was counted as done";
+    for (const std::string& message : shell.messages)
+        EXPECT_TRUE(IsDecimal(message)) << message;
+    EXPECT_EQ(after.files.count("Игры\\Solo.lnk"), 1u) << after;
+}
+
+// A Programs folder that cannot be located (no path, or an empty one) is never scanned, copied or
+// written to: the backup says it is incomplete but copies the other folder, and the distribution
+// works on the other folder only, without touching the current directory or its drive's root.
+TEST_F(Faults, AProgramsFolderThatCannotBeLocatedIsNeitherScannedNorCopiedNorWritten) {
+    MakeFolders(At("cwd"));
+    CurrentDirectoryScope cwd(At("cwd"));
+    ASSERT_TRUE(WriteFile(At("cwd\\here.lnk"), "in the current directory"));
+    wchar_t drive[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, drive);
+    const std::string driveRoot = Narrow(std::wstring(drive, 3));
+    for (const std::optional<std::string>& missing :
+         {std::optional<std::string>{}, std::optional<std::string>{""}}) {
+        SCOPED_TRACE(missing ? "empty path" : "no path");
+        ResetCatalogue();
+        const std::string user = At(missing ? "u1\\Programs" : "u2\\Programs");
+        const std::string backup = At(missing ? "b1\\" : "b2\\");
+        MakeFolders(user);
+        MakeFolders(user + "\\Группа");
+        ASSERT_TRUE(WriteFile(user + "\\Группа\\a.lnk", "a"));
+        ASSERT_TRUE(WriteFile(user + "\\Почта.lnk", "mail"));
+        shell.common = missing;
+        shell.user = user;
+        shell.messages.clear();
+        const Tree cwdBefore = Snapshot(At("cwd"));
+        const Tree userBefore = Snapshot(user);
+
+        ScanStartMenu(shell);
+        EXPECT_FALSE(CommonProgramsDir.has_value());
+        ASSERT_EQ(StartMenuItems.size(), 2u);
+        for (const TStartMenu& entry : StartMenuItems)
+            EXPECT_TRUE(entry.IsUser) << entry.Path;
+
+        MakeFolders(backup);
+        MakeBackup(shell, backup);
+        EXPECT_EQ(shell.messages, std::vector<std::string>{BackupIncompleteText});
+        EXPECT_EQ(Snapshot(backup + "Programs"), userBefore);
+        EXPECT_EQ(Snapshot(backup + "Common_Programs"), Tree{});
+
+        Entry("Группа", true).Category = 4;
+        Entry("Почта.lnk", true).Category = 4;
+        shell.messages.clear();
+        EXPECT_TRUE(DistributeItems(shell));
+        EXPECT_EQ(shell.messages, std::vector<std::string>{});
+        EXPECT_EQ(Snapshot(user), Relocated(userBefore, {{"Группа", 4}, {"Почта.lnk", 4}}));
+        EXPECT_EQ(Snapshot(At("cwd")), cwdBefore);
+        for (const std::string& category : CategoryNames)
+            EXPECT_FALSE(Exists(driveRoot + category)) << driveRoot + category;
+    }
+}
+
+// A Programs folder renamed away between the scan and the distribution: its category folder
+// cannot be made (the path is gone), the loop stops there, and the renamed folder is intact.
+TEST_F(Faults, AProgramsFolderThatDisappearsAfterTheScanStopsTheDistributionAndLosesNothing) {
+    for (const bool userVanishes : {true, false}) {
+        SCOPED_TRACE(userVanishes ? "the user's folder vanishes" : "the all-users folder vanishes");
+        ResetCatalogue();
+        const std::string base = At(userVanishes ? "v1" : "v2");
+        const std::string common = base + "\\All\\Programs";
+        const std::string user = base + "\\Мой\\Programs";
+        for (const std::string& root : {common, user}) {
+            MakeFolders(root + "\\Группа");
+            ASSERT_TRUE(WriteFile(root + "\\Группа\\a.lnk", root));
+            ASSERT_TRUE(WriteFile(root + "\\Текст.lnk", "text " + root));
+        }
+        shell.common = common;
+        shell.user = user;
+        shell.messages.clear();
+        ScanStartMenu(shell);
+        ASSERT_EQ(StartMenuItems.size(), 4u);
+        for (TStartMenu& entry : StartMenuItems)
+            entry.Category = 8;
+        const Tree commonBefore = Snapshot(common);
+        const Tree userBefore = Snapshot(user);
+        const std::string vanishing = userVanishes ? user : common;
+        const std::string renamed = vanishing + " (moved away)";
+        ASSERT_TRUE(MoveFileW(Widen(vanishing).c_str(), Widen(renamed).c_str()));
+
+        DialogWatcher watcher(IDCANCEL);
+        const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
+        EXPECT_EQ(code, 3);
+        EXPECT_EQ(text, "Invalid filename.");
+        EXPECT_EQ(shell.messages, std::vector<std::string>{});
+        EXPECT_FALSE(Exists(vanishing)) << "the vanished folder was made again";
+        if (userVanishes) {
+            // The all-users entries come first and were moved before the stop.
+            EXPECT_EQ(Snapshot(common), Relocated(commonBefore, {{"Группа", 8}, {"Текст.lnk", 8}}));
+            EXPECT_EQ(Snapshot(renamed), userBefore);
+        } else {
+            EXPECT_EQ(Snapshot(renamed), commonBefore);
+            EXPECT_EQ(Snapshot(user), userBefore);
+        }
+        EXPECT_EQ(watcher.Seen(), std::vector<std::string>{});
+    }
+}
+
+// Entries whose place in the category folder would be longer than MAX_PATH: the shell either
+// moves them or fails with a number; either way nothing is lost, and the loop goes on.
+TEST_F(Faults, AnEntryWhoseTargetPathExceedsMaxPathIsMovedOrKeptButNeverLost) {
+    UseBothFolders();
+    const size_t root = Widen(User()).size() + 1;
+    // A file that fits where it is (259 characters) but not in "Программирование" (276). Latin
+    // letters: under Wine a name is a Linux file name, at most 255 UTF-8 bytes.
+    const std::string fileName = std::string(MAX_PATH - 1 - root - 4, 'd') + ".lnk";
+    // A folder that fits where it is, with its content, but not in the category folder.
+    const std::string groupName = Narrow(std::wstring(247 - root, L'g'));
+    ASSERT_TRUE(WriteFile(User() + "\\" + fileName, "a long shortcut"));
+    MakeFolders(User() + "\\" + groupName);
+    ASSERT_TRUE(WriteFile(User() + "\\" + groupName + "\\a", "in a long group"));
+    ASSERT_TRUE(WriteFile(User() + "\\Short.lnk", "short"));
+    ASSERT_EQ(Widen(User() + "\\" + fileName).size(), size_t(MAX_PATH - 1));
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 3u);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = 5;
+    const Tree before = Snapshot(User());
+
+    std::vector<std::string> dialogs;
+    const bool allMoved = DistributeAnswering(IDCANCEL, dialogs);
+    const Tree after = Snapshot(User());
+    EXPECT_EQ(Contents(after), Contents(before)) << "before: " << before << "\nafter: " << after;
+    const std::string target = User() + "\\" + CategoryNames[5] + "\\";
+    size_t moved = 0, kept = 0;
+    for (const std::string& name : {fileName, groupName}) {
+        const bool there = Exists(target + name);
+        const bool here = Exists(User() + "\\" + name);
+        EXPECT_NE(there, here) << name;
+        moved += there;
+        kept += here;
+    }
+    std::printf("beyond MAX_PATH: %zu moved, %zu kept, messages:", moved, kept);
+    for (const std::string& message : shell.messages)
+        std::printf(" %s", message.c_str());
+    std::printf(", dialogs %zu\n", dialogs.size());
+    EXPECT_EQ(allMoved, kept == 0);
+    EXPECT_LE(shell.messages.size(), kept);
+    for (const std::string& message : shell.messages)
+        EXPECT_TRUE(IsDecimal(message)) << message;
+    EXPECT_EQ(after.files.count(CategoryNames[5] + "\\Short.lnk"), 1u) << after;
+}
+
+// A backup folder on a drive that does not exist: the first folder cannot be made, the standard
+// error box says so, and nothing is copied or created anywhere.
+TEST_F(Faults, ABackupOnAMissingDriveIsAnInvalidFilenameAndCopiesNothing) {
+    UseBothFolders();
+    ASSERT_TRUE(WriteFile(User() + "\\a.lnk", "a"));
+    ASSERT_TRUE(WriteFile(Common() + "\\b.lnk", "b"));
+    MakeFolders(At("cwd"));
+    CurrentDirectoryScope cwd(At("cwd"));
+    ScanStartMenu(shell);
+    ASSERT_EQ(GetLogicalDrives() & (1u << ('Q' - 'A')), 0u) << "drive Q: exists here";
+    const Tree before = Snapshot(temp.Path());
+
+    const auto [code, text] = IoFailure([&] { MakeBackup(shell, "Q:\\backup\\"); });
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(text, "Invalid filename.");
+    EXPECT_EQ(shell.messages, std::vector<std::string>{});
+    EXPECT_EQ(shell.operations, std::vector<std::string>{});
+    EXPECT_EQ(Snapshot(temp.Path()), before);
+}
+
+// A read-only attribute on the all-users folder (as close to a folder without rights as a test
+// run as root can come): Windows keeps the attribute on folders only as a display hint and still
+// lets files in, so the backup and the distribution both work and nothing is lost.
+TEST_F(Faults, AReadOnlyProgramsFolderIsStillBackedUpAndDistributed) {
+    UseBothFolders();
+    ASSERT_TRUE(WriteFile(Common() + "\\Офис.lnk", "office"));
+    MakeFolders(Common() + "\\Игры старые");
+    ASSERT_TRUE(WriteFile(Common() + "\\Игры старые\\old.lnk", "old"));
+    ASSERT_TRUE(WriteFile(User() + "\\Мой.lnk", "mine"));
+    ASSERT_TRUE(AddAttributes(Common(), FILE_ATTRIBUTE_READONLY));
+    const DWORD attributes = GetFileAttributesW(Widen(Common()).c_str());
+    std::printf("read-only folder: attributes read back 0x%lx (read-only %s)\n", attributes,
+                (attributes & FILE_ATTRIBUTE_READONLY) ? "kept" : "dropped");
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 3u);
+    const Tree commonBefore = Snapshot(Common());
+    const Tree userBefore = Snapshot(User());
+
+    MakeFolders(At("backup"));
+    MakeBackup(shell, At("backup\\"));
+    EXPECT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
+    EXPECT_EQ(Snapshot(At("backup\\Common_Programs")), commonBefore);
+    EXPECT_EQ(Snapshot(At("backup\\Programs")), userBefore);
+
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = entry.IsUser ? 1 : 0;
+    shell.messages.clear();
+    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_EQ(shell.messages, std::vector<std::string>{});
+    EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Игры старые", 0}}));
+    EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{"Мой.lnk", 1}}));
+    SetFileAttributesW(Widen(Common()).c_str(), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A second backup into the same folder after a shortcut changed and another was added: the shell
+// asks before it replaces the changed one. Answered "No", the first copy of it stays and the new
+// shortcut is copied; answered "Cancel", the copy stops there. Either way the copy counts as not
+// done, without a number, and the backup says it is incomplete. (Each box costs Wine about two
+// seconds to take down without a window manager, so there is one question per folder.)
+TEST_F(Faults, ASecondBackupAnsweredNoOrCancelKeepsTheFirstAndIsIncomplete) {
+    if (!CanShowWindows())
+        GTEST_SKIP() << "the shell's questions need a display (run under Xvfb)";
+    for (const int answer : {IDNO, IDCANCEL}) {
+        SCOPED_TRACE(answer == IDNO ? "No" : "Cancel");
+        ResetCatalogue();
+        const std::string base = At(answer == IDNO ? "no" : "cancel");
+        const std::string common = base + "\\All\\Programs";
+        const std::string user = base + "\\Мой\\Programs";
+        const std::string backup = base + "\\Копия\\";
+        for (const std::string& root : {common, user}) {
+            MakeFolders(root);
+            ASSERT_TRUE(WriteFile(root + "\\Почта.lnk", "mail " + root));
+        }
+        shell.common = common;
+        shell.user = user;
+        shell.messages.clear();
+        ScanStartMenu(shell);
+        MakeFolders(backup);
+        MakeBackup(shell, backup);
+        ASSERT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
+        const Tree firstUser = Snapshot(backup + "Programs");
+        const Tree firstCommon = Snapshot(backup + "Common_Programs");
+        for (const std::string& root : {common, user}) {
+            ASSERT_TRUE(WriteFile(root + "\\Почта.lnk", "changed mail " + root));
+            ASSERT_TRUE(WriteFile(root + "\\Новое.lnk", "new " + root));
+        }
+        const Tree commonNow = Snapshot(common);
+        const Tree userNow = Snapshot(user);
+
+        shell.messages.clear();
+        std::vector<std::string> dialogs;
+        {
+            DialogWatcher watcher(answer);
+            MakeBackup(shell, backup);
+            dialogs = watcher.Seen();
+        }
+        std::printf("second backup answered %s: %zu questions:", answer == IDNO ? "No" : "Cancel",
+                    dialogs.size());
+        for (const std::string& dialog : dialogs)
+            std::printf(" [%s]", dialog.c_str());
+        std::printf("\n");
+        EXPECT_EQ(dialogs.size(), 2u) << "the shell did not ask once per folder";
+        EXPECT_EQ(shell.messages, std::vector<std::string>{BackupIncompleteText});
+        const std::pair<const Tree*, std::pair<const Tree*, std::string>> copies[] = {
+            {&firstUser, {&userNow, backup + "Programs"}},
+            {&firstCommon, {&commonNow, backup + "Common_Programs"}}};
+        for (const auto& [first, now] : copies) {
+            const Tree second = Snapshot(now.second);
+            EXPECT_EQ(second.files.at("Почта.lnk"), first->files.at("Почта.lnk"));
+            if (answer == IDNO) {
+                EXPECT_EQ(second.files.size(), 2u) << second;
+                EXPECT_EQ(second.files.at("Новое.lnk"), now.first->files.at("Новое.lnk"));
+            } else {
+                // The new shortcut is copied only if the listing met it before the question.
+                EXPECT_LE(second.files.size(), 2u) << second;
+                if (second.files.count("Новое.lnk")) {
+                    EXPECT_EQ(second.files.at("Новое.lnk"), now.first->files.at("Новое.lnk"));
+                }
+            }
+        }
+        EXPECT_EQ(Snapshot(common), commonNow);
+        EXPECT_EQ(Snapshot(user), userNow);
+    }
+}
+
+} // namespace
