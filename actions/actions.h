@@ -6,6 +6,9 @@
 
 class ShellServices;
 
+// The default backup folder's name, beside the executable.
+constexpr const char* DefaultBackupFolderName = "backup";
+
 extern const char* const BackupDoneText;
 extern const char* const BackupIncompleteText;
 extern const char* const BackupPathNotFullText;

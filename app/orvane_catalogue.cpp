@@ -17,13 +17,15 @@ namespace {
 
 const char* const Usage =
     "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--backup FOLDER] [--distribute]\n"
+    "       orvane-catalogue --categories\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
     "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME\n"
     "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none).\n"
     "  --assign INDEX=CATEGORY  assigns entry INDEX to category 0..8 (repeatable)\n"
     "  --backup FOLDER          copies both Programs folders into FOLDER\n"
     "  --distribute             moves every assigned entry into its category folder\n"
-    "  Messages are printed one a line.\n";
+    "  Messages are printed one a line.\n"
+    "  --categories prints the category names, one a line, in category order, and nothing else.\n";
 
 void Print(const std::string& text) {
     WriteUtf8(STD_OUTPUT_HANDLE, text);
@@ -40,6 +42,7 @@ public:
 };
 
 struct Options {
+    bool categories = false;
     std::vector<std::pair<long, long>> assignments;
     std::optional<std::string> backupFolder;
     bool distribute = false;
@@ -80,6 +83,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             options.assignments.emplace_back(index, category);
         } else if (arg == "--backup" && hasValue && !options.backupFolder) {
             options.backupFolder = args[++i];
+        } else if (arg == "--categories" && args.size() == 1) {
+            options.categories = true;
         } else if (arg == "--distribute" && !options.distribute) {
             options.distribute = true;
         } else {
@@ -107,6 +112,11 @@ int main() {
     if (!options) {
         PrintError(error);
         return 2;
+    }
+    if (options->categories) {
+        for (const std::string& name : CategoryNames)
+            Print(name + "\n");
+        return 0;
     }
     TComScope com;
     ConsoleShell shell;

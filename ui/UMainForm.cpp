@@ -491,7 +491,7 @@ void TMainForm::TabSheet2Show() {
 void TMainForm::TabSheet3Show() {
     SetEnabled(ControlId::Button4, false);
     SetVisible(ControlId::Button6, false);
-    const std::string backup = AppDir + "backup";
+    const std::string backup = AppDir + DefaultBackupFolderName;
     if (!shell_.FolderExists(backup))
         shell_.CreateFolder(backup);
     SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());

@@ -33,7 +33,6 @@ mkdir -p "$e2e_work"
 rm -rf "$e2e_shots" "$e2e_work/snapshots"
 mkdir -p "$e2e_shots" "$e2e_work/snapshots"
 
-categories=(Офисные Утилиты Игры Развлечения Интернет Программирование Графика Безопасность Разное)
 
 # Every entry under FOLDER as KIND<TAB>PATH<TAB>MD5 (d for a folder, f for a file), sorted.
 snapshot() {
@@ -84,7 +83,10 @@ snapshot "$e2e_user" >"$e2e_work/snapshots/user-before"
 e2e_log "snapshots: all users $(grep -c '^f' "$e2e_work/snapshots/common-before") files," \
     "user's $(grep -c '^f' "$e2e_work/snapshots/user-before") files"
 
-# The catalogue as Orvane will list it: the captions the driver ticks are found there.
+# The category names, and the catalogue as Orvane will list it: the captions the driver ticks are
+# found there.
+mapfile -t categories < <(ORVANE_WINE_TIMEOUT=120 "$e2e_repo/scripts/wine-run.sh" \
+    "$e2e_build/app/orvane-catalogue.exe" --categories | tr -d '\r')
 ORVANE_WINE_TIMEOUT=120 "$e2e_repo/scripts/wine-run.sh" "$e2e_build/app/orvane-catalogue.exe" |
     tr -d '\r' >"$e2e_work/catalogue.tsv"
 e2e_log "catalogue: $(wc -l <"$e2e_work/catalogue.tsv") entries"

@@ -199,6 +199,32 @@ TEST_P(Layout, TheWindowCannotBeMadeSmallerThanItsLeastSize) {
 INSTANTIATE_TEST_SUITE_P(Dpi, Layout, ::testing::Values(96, 120, 144, 192),
                          [](const auto& info) { return std::to_string(info.param); });
 
+// Refuses to create list views, as a system short of resources might.
+LRESULT CALLBACK RefuseListViews(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const wchar_t* windowClass = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+        if (!IS_INTRESOURCE(windowClass) && std::wstring(windowClass) == WC_LISTVIEWW)
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(FormTest, AControlThatCannotBeCreatedLeavesNoHalfBuiltWindowAndSaysWhich) {
+    SetStartMenu({"Writer.lnk"}, {});
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseListViews, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    std::string failure;
+    try {
+        TMainForm refused(shell, [](const std::string&) {});
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(failure, "The control ListView1 cannot be created");
+    EXPECT_EQ(FindWindowW(L"TMainForm", nullptr), nullptr);
+    EXPECT_TRUE(shell.calls.empty()) << "the window went on to scan: " << shell.calls.front();
+}
+
 class Window : public FormTest {
 protected:
     void SetUp() override {

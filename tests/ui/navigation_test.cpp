@@ -1,6 +1,8 @@
 // Moving between the wizard's pages with Next, Back and Done, and what entering a page does.
 #include "form_fixture.h"
 
+#include "actions/actions.h"
+
 #include <algorithm>
 #include <map>
 
@@ -24,7 +26,7 @@ protected:
         return static_cast<size_t>(std::find(shell.calls.begin(), shell.calls.end(), call) -
                                    shell.calls.begin());
     }
-    std::string Backup() const { return ExecutableFolder() + "backup"; }
+    std::string Backup() const { return ExecutableFolder() + DefaultBackupFolderName; }
 };
 
 TEST_F(Navigation, StartUpScansPreparesTheFinalPageThenOpensOnTheWelcomePage) {

@@ -15,7 +15,8 @@ user=$(sed -n 's/^user=//p' "$marker")
 export ORVANE_WINEPREFIX=$ORVANE_SANDBOX_PREFIX
 catalogue=$("$repo/scripts/wine-run.sh" "$build/app/orvane-catalogue.exe" | tr -d '\r')
 
-categories='^(Офисные|Утилиты|Игры|Развлечения|Интернет|Программирование|Графика|Безопасность|Разное)$'
+categories="^($("$repo/scripts/wine-run.sh" "$build/app/orvane-catalogue.exe" --categories | tr -d '\r' |
+    paste -sd '|'))\$"
 expected_names() { # ORIGIN FOLDER
     ls -A "$2" | grep -Eiv '\.ini$' | grep -Eiv "$categories" | grep -Ev '^(StartUp|Administrative Tools)$' |
         sed "s/^/$1\t/" | LC_ALL=C sort
