@@ -53,8 +53,12 @@ std::string IoErrorText(int code);
 // character that sorts before it.
 std::string ErrorBoxText(const std::string& text);
 
-// An icon handle owned by whoever receives it (an HICON on Windows).
-using IconHandle = void*;
+// An entry's small icon as the shell has it: an image in the shell's small icon list, and whether
+// the entry is a shortcut, which is drawn with the link overlay.
+struct ItemIconInfo {
+    int Image = -1; // -1: the shell has no icon for the entry
+    bool IsLink = false;
+};
 
 class ShellServices {
 public:
@@ -91,8 +95,14 @@ public:
     // is marked as one whose desktop.ini the shell reads. Returns the OS error code, 0 on success.
     virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                                      const std::string& key, const std::string& value) = 0;
-    // A small icon for the entry, with the link overlay for shortcuts; null if there is none.
-    virtual IconHandle ItemIcon(const std::string& path) = 0;
+    // The image list ItemIcon's images are in: the shell's own cache, shared by every user and
+    // never destroyed by them (an HIMAGELIST on Windows).
+    virtual void* SmallIconList() = 0;
+    // The overlay (1 to 15) of the link arrow in SmallIconList; 0 when the shell has none.
+    virtual int LinkOverlay() = 0;
+    // The entry's small icon. Called from the icon thread, whose COM is initialised; a shortcut
+    // is told by the shell's link attribute, not by its type's translated name.
+    virtual ItemIconInfo ItemIcon(const std::string& path) = 0;
     // Opens a link or document with its default program.
     virtual void OpenInShell(const std::string& target) = 0;
     // A modal message with one OK button and the application title as caption.

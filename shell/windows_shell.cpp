@@ -231,19 +231,31 @@ unsigned WindowsShell::WriteDesktopIni(const std::string& folder, const std::str
     return 0;
 }
 
-IconHandle WindowsShell::ItemIcon(const std::string& path) {
-    const std::wstring widePath = Widen(path);
-    // Whether the entry is a shortcut comes from the shell's link attribute: the type name is a
-    // translated display text and cannot tell it.
+void* WindowsShell::SmallIconList() {
+    // The shell fills the overlays into the system image list when asked to set it up; a program
+    // other than the desktop shell does so through FileIconInit, exported by ordinal only.
+    using FileIconInitFn = BOOL(WINAPI*)(BOOL);
+    if (FARPROC init = GetProcAddress(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEA(660)))
+        reinterpret_cast<FileIconInitFn>(reinterpret_cast<void (*)()>(init))(TRUE);
     SHFILEINFOW info = {};
-    SHGetFileInfoW(widePath.c_str(), 0, &info, sizeof info, SHGFI_ATTRIBUTES);
-    const bool isLink = (info.dwAttributes & SFGAO_LINK) != 0;
-    UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_SYSICONINDEX;
-    if (isLink)
-        flags |= SHGFI_LINKOVERLAY;
-    info = {};
-    SHGetFileInfoW(widePath.c_str(), 0, &info, sizeof info, flags);
-    return info.hIcon;
+    return reinterpret_cast<void*>(
+        SHGetFileInfoW(L".lnk", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                       SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+}
+
+int WindowsShell::LinkOverlay() {
+    const int overlay = SHGetIconOverlayIndexW(nullptr, IDO_SHGIOI_LINK);
+    return overlay >= 1 && overlay <= 15 ? overlay : 0;
+}
+
+ItemIconInfo WindowsShell::ItemIcon(const std::string& path) {
+    // One call: the image in the shell's cache, which holds an icon once for every entry sharing
+    // it, and the link attribute.
+    SHFILEINFOW info = {};
+    if (!SHGetFileInfoW(Widen(path).c_str(), 0, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ATTRIBUTES))
+        return {};
+    return {info.iIcon, (info.dwAttributes & SFGAO_LINK) != 0};
 }
 
 void WindowsShell::OpenInShell(const std::string& target) {

@@ -24,7 +24,9 @@ public:
     std::optional<std::string> ResolveLocalizedName(const std::string& value) override;
     unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                              const std::string& key, const std::string& value) override;
-    IconHandle ItemIcon(const std::string& path) override;
+    void* SmallIconList() override;
+    int LinkOverlay() override;
+    ItemIconInfo ItemIcon(const std::string& path) override;
     void OpenInShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;
 

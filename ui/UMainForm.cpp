@@ -3,6 +3,7 @@
 #include "actions/actions.h"
 #include "catalogue/scan.h"
 #include "ui/controls.h"
+#include "ui/icon_loader.h"
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
 #include "win32/system.h"
@@ -15,7 +16,17 @@ namespace {
 
 constexpr const wchar_t* FormClass = L"TMainForm";
 constexpr int FirstCategoryCommand = 1000; // toolbar command of category k: 1000 + k
-constexpr int ImageSize = 16;              // category and program icons
+// Posted by the icon loader: wParam the catalogue index, lParam PackIcon's value.
+constexpr UINT WM_ICONARRIVED = WM_APP + 1;
+
+LPARAM PackIcon(const ItemIconInfo& icon) {
+    return (static_cast<LPARAM>(icon.Image + 1) << 1) | (icon.IsLink ? 1 : 0);
+}
+
+ItemIconInfo UnpackIcon(LPARAM packed) {
+    return {static_cast<int>(packed >> 1) - 1, (packed & 1) != 0};
+}
+constexpr int ImageSize = 16; // category and program icons
 
 ControlId PageId(int page) {
     return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
@@ -141,14 +152,24 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return TRUE;
     case WM_SETCURSOR: {
         const auto* control = LayoutOfWindow(reinterpret_cast<HWND>(wParam));
-        if (control && control->Kind == TControlKind::Link && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
-            return TRUE;
+        if (LOWORD(lParam) == HTCLIENT) {
+            if (control && control->Kind == TControlKind::Link) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            // Working in the background: the arrow with the hourglass, over the whole window.
+            if (IconsOutstanding() > 0) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
         }
         if (reinterpret_cast<HWND>(wParam) != hwnd)
             return FALSE; // a child sets its own cursor
         break;
     }
+    case WM_ICONARRIVED:
+        OnIconArrived(static_cast<size_t>(wParam), UnpackIcon(lParam));
+        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)
             lastFocus_ = GetFocus();
@@ -157,6 +178,8 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         RestoreFocus();
         return 0;
     case WM_DESTROY:
+        if (iconLoader_)
+            iconLoader_->Close();
         // A window that failed to be created ends no message loop.
         if (created_)
             PostQuitMessage(0);
@@ -419,18 +442,36 @@ void TMainForm::SetAllChecks(bool checked) {
                           LVIS_STATEIMAGEMASK);
 }
 
-// The image of a catalogue entry's icon in ImageList1. The shell is asked once per entry and
-// run; rebuilding the list reuses the image.
-int TMainForm::ItemImage(size_t index) {
-    const auto known = iconImages_.find(index);
-    if (known != iconImages_.end())
-        return known->second;
-    TIcon icon(static_cast<HICON>(shell_.ItemIcon(StartMenuItems[index].Path)));
-    int image = icon ? ImageList_AddIcon(ImageList1.get(), icon.get()) : -1;
-    if (image < 0)
-        image = I_IMAGENONE;
-    iconImages_.emplace(index, image);
-    return image;
+size_t TMainForm::IconsOutstanding() const {
+    return icons_.size() - iconsArrived_;
+}
+
+// Shows an arrived icon in a row of the list; a shortcut gets the link overlay.
+void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE | LVIF_STATE;
+    item.iItem = row;
+    item.iImage = icon.Image >= 0 ? icon.Image : I_IMAGENONE;
+    item.state = INDEXTOOVERLAYMASK(icon.IsLink ? linkOverlay_ : 0);
+    item.stateMask = LVIS_OVERLAYMASK;
+    ListView_SetItem(Control(ControlId::ListView1), &item);
+}
+
+void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
+    if (index >= icons_.size() || icons_[index])
+        return;
+    icons_[index] = icon;
+    ++iconsArrived_;
+    if (rowOf_[index] >= 0)
+        ShowIcon(rowOf_[index], icon);
+    if (IconsOutstanding() == 0) {
+        // The cursor goes back to what the window under it shows.
+        POINT at;
+        HWND under = GetCursorPos(&at) ? WindowFromPoint(at) : nullptr;
+        if (under && (under == handle_ || IsChild(handle_, under)))
+            SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -438,8 +479,10 @@ int TMainForm::ItemImage(size_t index) {
 
 void TMainForm::FormCreate() {
     AppDir = ExecutableFolder();
-    ImageList1.reset(ImageList_Create(ImageSize, ImageSize, ILC_COLOR32, 0, 0));
-    ListView_SetImageList(Control(ControlId::ListView1), ImageList1.get(), LVSIL_SMALL);
+    // The program icons come from the shell's own small icon list, which the list shares.
+    ListView_SetImageList(Control(ControlId::ListView1),
+                          static_cast<HIMAGELIST>(shell_.SmallIconList()), LVSIL_SMALL);
+    linkOverlay_ = shell_.LinkOverlay();
 
     HWND toolbar = Control(ControlId::ToolBar1);
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -468,6 +511,17 @@ void TMainForm::FormCreate() {
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
 
     ScanStartMenu(shell_);
+    // Icons are fetched in the background, once each; the list shows names at once.
+    std::vector<std::string> paths;
+    for (const TStartMenu& entry : StartMenuItems)
+        paths.push_back(entry.Path);
+    icons_.assign(paths.size(), std::nullopt);
+    rowOf_.assign(paths.size(), -1);
+    HWND window = handle_;
+    iconLoader_ = std::make_unique<TIconLoader>(
+        shell_, std::move(paths), [window](size_t index, ItemIconInfo icon) {
+            PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
+        });
     ToolButtonClick(CategoryButton(0));
 }
 
@@ -506,23 +560,35 @@ void TMainForm::ToolButtonClick(const TToolButton& sender) {
     SendMessageW(toolbar, TB_INDETERMINATE, sender.Command, FALSE);
 
     HWND list = Control(ControlId::ListView1);
+    std::vector<size_t> iconless;
     {
         TFlagScope suspended(checkWritesSuspended_);
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(list);
+        std::fill(rowOf_.begin(), rowOf_.end(), -1);
         for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
             const std::wstring caption = Widen(Caption(StartMenuItems[entry.Index]));
             LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
             item.iItem = ListView_GetItemCount(list);
             item.pszText = const_cast<wchar_t*>(caption.c_str());
             item.lParam = static_cast<LPARAM>(entry.Index);
-            item.iImage = ItemImage(entry.Index);
+            // The icon if it has arrived; none until then.
+            const std::optional<ItemIconInfo>& icon = icons_[entry.Index];
+            item.iImage = icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE;
+            item.state = INDEXTOOVERLAYMASK(icon && icon->IsLink ? linkOverlay_ : 0);
+            item.stateMask = LVIS_OVERLAYMASK;
             const int added = ListView_InsertItem(list, &item);
             ListView_SetCheckState(list, added, entry.Checked);
+            rowOf_[entry.Index] = added;
+            if (!icon)
+                iconless.push_back(entry.Index);
         }
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     }
+    // The entries this page lists are looked up before the others.
+    if (iconLoader_ && !iconless.empty())
+        iconLoader_->Prioritise(iconless);
     // The list lays its items out anew from the first one and repaints once. (Switching the view
     // to report and back does the same, but relays every item twice: ten times the fill.)
     if (ListView_GetItemCount(list) > 0)

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
 #include "ui/fonts.h"
+#include "ui/icon_loader.h"
 #include "ui/layout.h"
 #include "win32/handles.h"
 
@@ -14,6 +15,8 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,8 @@ public:
     // The visible page: 0 welcome, 1 categories, 2 final.
     int ActivePage() const { return activePage_; }
     int Dpi() const { return dpi_; }
+    // Entries whose icon has not arrived yet.
+    size_t IconsOutstanding() const;
 
     std::string AppDir;                       // the executable's folder, ending in "\"
     std::vector<TToolButton> CategoryButtons; // in creation order: [j] is category 8 - j
@@ -84,7 +89,8 @@ private:
     std::vector<TCheckedItem> ShownItems() const;
     TCheckedItem ShownItem(int item) const;
     void SetAllChecks(bool checked);
-    int ItemImage(size_t index);
+    void ShowIcon(int row, const ItemIconInfo& icon);
+    void OnIconArrived(size_t index, const ItemIconInfo& icon);
 
     // Handlers.
     void FormCreate();
@@ -117,9 +123,13 @@ private:
     bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
     HWND lastFocus_ = nullptr;
 
-    TImageList ImageList1;             // program icons
-    TImageList ImageList2;             // category icons
-    std::map<size_t, int> iconImages_; // catalogue index -> image in ImageList1 or I_IMAGENONE
+    TImageList ImageList2; // category icons
+    // Program icons: images in the shell's small icon list, fetched in the background.
+    std::unique_ptr<TIconLoader> iconLoader_;
+    std::vector<std::optional<ItemIconInfo>> icons_; // by catalogue index; nothing until arrived
+    size_t iconsArrived_ = 0;
+    std::vector<int> rowOf_; // catalogue index -> row in the list, -1 when not listed
+    int linkOverlay_ = 0;    // the shell's link overlay, 0 when it has none
     std::map<ControlId, TBitmap> pictures_;
     TFontCache fonts_{DesignDpi};
 };

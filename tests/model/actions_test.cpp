@@ -253,11 +253,11 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
     EXPECT_EQ(shell.messages, (std::vector<std::string>{"2"}));
 
     // A line that cannot be written shows its code, and the distribution is incomplete.
-    shell = FakeShell();
-    shell.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
-    shell.iniWriteFailures[Common + "\\Утилиты"] = 5;
-    EXPECT_FALSE(DistributeItems(shell));
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"5"}));
+    FakeShell failing;
+    failing.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
+    failing.iniWriteFailures[Common + "\\Утилиты"] = 5;
+    EXPECT_FALSE(DistributeItems(failing));
+    EXPECT_EQ(failing.messages, (std::vector<std::string>{"5"}));
 }
 
 TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {

@@ -4,8 +4,10 @@
 
 #include "shell/shell_services.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,7 +19,11 @@ public:
     std::set<std::string> folders;                            // existing folders, no trailing "\"
     std::map<std::string, int> createFailures;                // folder -> OS error code
     std::map<std::string, ShellOpResult> opResults;           // from -> result (default success)
-    std::function<IconHandle(const std::string&)> iconFor;    // default: no icon
+    // Icons, looked up on the window's icon thread: the image list, the link overlay and what
+    // each entry gets (default: no icon). Lookups are counted and their order kept.
+    void* iconList = nullptr;
+    int linkOverlay = 0;
+    std::function<ItemIconInfo(const std::string&)> iconFor;
     // Folders whose desktop.ini is read -> section -> lines; texts of "@..." values; write
     // failures.
     std::map<std::string, std::map<std::string, std::vector<std::pair<std::string, std::string>>>>
@@ -25,10 +31,14 @@ public:
     std::map<std::string, std::string> indirectStrings;
     std::map<std::string, unsigned> iniWriteFailures; // folder -> OS error code
 
-    std::vector<std::string> calls;    // every call but ItemIcon, in order
+    std::vector<std::string> calls;    // every call but the icon ones, in order
     std::vector<std::string> messages; // texts passed to ShowMessage
     std::vector<std::string> opened;   // targets passed to OpenInShell
-    int iconLookups = 0;
+    std::atomic<int> iconLookups{0};
+    std::vector<std::string> IconOrder() const {
+        std::lock_guard<std::mutex> lock(iconMutex_);
+        return iconOrder_;
+    }
 
     static std::string Trim(const std::string& path) {
         std::string p = path;
@@ -125,9 +135,15 @@ public:
         desktopInis[folder][section].emplace_back(key, value);
         return 0;
     }
-    IconHandle ItemIcon(const std::string& path) override {
+    void* SmallIconList() override { return iconList; }
+    int LinkOverlay() override { return linkOverlay; }
+    ItemIconInfo ItemIcon(const std::string& path) override {
         ++iconLookups;
-        return iconFor ? iconFor(path) : nullptr;
+        {
+            std::lock_guard<std::mutex> lock(iconMutex_);
+            iconOrder_.push_back(path);
+        }
+        return iconFor ? iconFor(path) : ItemIconInfo{};
     }
     void OpenInShell(const std::string& target) override {
         calls.push_back("OpenInShell(" + target + ")");
@@ -137,4 +153,8 @@ public:
         calls.push_back("ShowMessage(" + text + ")");
         messages.push_back(text);
     }
+
+private:
+    mutable std::mutex iconMutex_;
+    std::vector<std::string> iconOrder_;
 };

@@ -4,6 +4,10 @@
 
 #include <commctrl.h>
 
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
 namespace {
 
 class CategoryPage : public FormTest {
@@ -136,40 +140,104 @@ COLORREF ImageColor(HIMAGELIST list, int image) {
                   [&](HDC dc) { ImageList_Draw(list, image, dc, 0, 0, ILD_NORMAL); })[8 * 16 + 8];
 }
 
-class ProgramIcons : public FormTest {};
-
-TEST_F(ProgramIcons, EachEntryIsAskedOnceAndShowsItsOwnIcon) {
-    SetStartMenu({"Red.lnk", "None.lnk", "Green.lnk"}, {"Blue.lnk"});
+// The shell's icons as a test gives them: solid colours in an image list of the test's, each entry
+// by its name, and held back until the test lets them go.
+class ProgramIcons : public FormTest {
+protected:
     const std::map<std::string, COLORREF> colors = {
         {"Red", RGB(255, 0, 0)}, {"Green", RGB(0, 255, 0)}, {"Blue", RGB(0, 0, 255)}};
-    shell.iconFor = [&](const std::string& path) -> IconHandle {
-        for (const auto& [name, color] : colors)
-            if (path.find(name) != std::string::npos)
-                return SolidIcon(color);
-        return nullptr;
-    };
+    TImageList images{ImageList_Create(16, 16, ILC_COLOR32, 3, 0)};
+    std::mutex mutex;
+    std::condition_variable released;
+    bool held = true;
+
+    void SetUp() override {
+        for (const auto& entry : colors) {
+            TIcon icon(SolidIcon(entry.second));
+            ImageList_AddIcon(images.get(), icon.get());
+        }
+        shell.iconList = images.get();
+        shell.linkOverlay = 1;
+        shell.iconFor = [this](const std::string& path) {
+            std::unique_lock<std::mutex> lock(mutex);
+            released.wait(lock, [this] { return !held; });
+            int image = 0;
+            for (const auto& entry : colors) {
+                if (path.find(entry.first) != std::string::npos)
+                    return ItemIconInfo{image, path.find(".lnk") != std::string::npos};
+                ++image;
+            }
+            return ItemIconInfo{};
+        };
+    }
+    void TearDown() override { Release(); }
+    void Release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            held = false;
+        }
+        released.notify_all();
+    }
+    void WaitForIcons() {
+        for (int i = 0; i < 500 && form->IconsOutstanding() > 0; ++i) {
+            Sleep(10);
+            PumpMessages();
+        }
+        ASSERT_EQ(form->IconsOutstanding(), 0u);
+    }
+    // Each listed entry's image and overlay.
+    std::map<std::string, std::pair<int, UINT>> Shown() const {
+        std::map<std::string, std::pair<int, UINT>> shown;
+        const std::vector<std::string> captions = Listed();
+        for (int row = 0; row < static_cast<int>(captions.size()); ++row) {
+            LVITEMW item{};
+            item.mask = LVIF_IMAGE | LVIF_STATE;
+            item.stateMask = LVIS_OVERLAYMASK;
+            item.iItem = row;
+            ListView_GetItem(Control(ControlId::ListView1), &item);
+            shown[captions[static_cast<size_t>(row)]] = {item.iImage,
+                                                         item.state & LVIS_OVERLAYMASK};
+        }
+        return shown;
+    }
+    HCURSOR CursorOverTheWindow() {
+        SendMessageW(form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form->Handle()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    }
+};
+
+TEST_F(ProgramIcons, NamesShowAtOnceAndIconsArriveInTheCurrentListAndInListsBuiltLater) {
+    SetStartMenu({"Red.lnk", "None.lnk", "Green.lnk"}, {"Blue"});
     Start();
     Click(ControlId::Button4);
-    SetCheck(Row("Green"), true);
-    for (int k : {1, 0, 0, 2, 0}) // rebuilds, with and without "Green"
-        ClickCategoryButton(k);
-
-    HWND list = Control(ControlId::ListView1);
-    HIMAGELIST images = ListView_GetImageList(list, LVSIL_SMALL);
-    EXPECT_EQ(shell.iconLookups, 4);
-    EXPECT_EQ(ImageList_GetImageCount(images), 3);
     ASSERT_EQ(Listed(), Names({"Red", "None", "Green", "Blue"}));
-    for (int row = 0; row < 4; ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        ListView_GetItem(list, &item);
-        const std::string caption = Listed()[row];
-        if (caption == "None")
-            EXPECT_EQ(item.iImage, I_IMAGENONE);
-        else
-            EXPECT_EQ(ImageColor(images, item.iImage), colors.at(caption)) << caption;
-    }
+    for (const auto& [caption, shown] : Shown())
+        EXPECT_EQ(shown.first, I_IMAGENONE) << caption << " has an icon before it arrived";
+    EXPECT_EQ(CursorOverTheWindow(), LoadCursorW(nullptr, IDC_APPSTARTING));
+    SetCheck(Row("Green"), true);
+    ClickCategoryButton(1); // "Green" is not listed when its icon arrives
+
+    Release();
+    WaitForIcons();
+    EXPECT_EQ(CursorOverTheWindow(), LoadCursorW(nullptr, IDC_ARROW));
+    HIMAGELIST list = ListView_GetImageList(Control(ControlId::ListView1), LVSIL_SMALL);
+    EXPECT_EQ(list, images.get());
+    const UINT link = INDEXTOOVERLAYMASK(1);
+    auto shown = Shown();
+    EXPECT_EQ(ImageColor(list, shown.at("Red").first), colors.at("Red"));
+    EXPECT_EQ(shown.at("Red").second, link);
+    EXPECT_EQ(ImageColor(list, shown.at("Blue").first), colors.at("Blue"));
+    EXPECT_EQ(shown.at("Blue").second, 0u) << "a program group is no shortcut";
+    EXPECT_EQ(shown.at("None").first, I_IMAGENONE);
+
+    // Switching asks the shell for nothing: each entry was asked once.
+    for (int k : {0, 2, 0})
+        ClickCategoryButton(k);
+    EXPECT_EQ(shell.iconLookups, 4);
+    shown = Shown();
+    EXPECT_EQ(ImageColor(list, shown.at("Green").first), colors.at("Green"));
+    EXPECT_EQ(shown.at("Green").second, link);
 }
 
 } // namespace

@@ -209,6 +209,13 @@ LRESULT CALLBACK RefuseListViews(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+BOOL CALLBACK CountMainWindows(HWND window, LPARAM count) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    *reinterpret_cast<int*>(count) += std::wstring(name) == L"TMainForm";
+    return TRUE;
+}
+
 TEST_F(FormTest, AControlThatCannotBeCreatedLeavesNoHalfBuiltWindowAndSaysWhich) {
     SetStartMenu({"Writer.lnk"}, {});
     HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseListViews, nullptr, GetCurrentThreadId());
@@ -221,7 +228,9 @@ TEST_F(FormTest, AControlThatCannotBeCreatedLeavesNoHalfBuiltWindowAndSaysWhich)
     }
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(failure, "The control ListView1 cannot be created");
-    EXPECT_EQ(FindWindowW(L"TMainForm", nullptr), nullptr);
+    int windows = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountMainWindows, reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows, 0);
     EXPECT_TRUE(shell.calls.empty()) << "the window went on to scan: " << shell.calls.front();
 }
 

@@ -1,12 +1,11 @@
 #include "shell/windows_shell.h"
 #include "support/folders.h"
 #include "win32/handles.h"
-#include "support/pixels.h"
 #include "win32/text.h"
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <vector>
@@ -105,38 +104,27 @@ TEST_F(WindowsShellTest, ProgramsFoldersHaveNoTrailingBackslash) {
               shell.GetSpecialFolder(CSIDL_COMMON_PROGRAMS_ID));
 }
 
-TEST_F(WindowsShellTest, IconsForShortcutsAndFoldersButNotForMissingPaths) {
+// Icons are images in the shell's small icon list; a shortcut is told by the shell's link
+// attribute, not by its type's name, which is "Ярлык" on a Russian system.
+TEST_F(WindowsShellTest, IconsComeFromTheShellsSmallIconListAndShortcutsAreToldByTheirAttribute) {
     ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), NotepadPath()));
     MakeFolders(At("Group"));
-    for (const std::string& path : {At("Блокнот.lnk"), At("Group")}) {
-        HICON icon = static_cast<HICON>(shell.ItemIcon(path));
-        EXPECT_NE(icon, nullptr) << path;
-        ICONINFO info = {};
-        if (icon && GetIconInfo(icon, &info)) {
-            BITMAP bitmap = {};
-            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-            EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON)) << path;
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
-        }
-        if (icon)
-            DestroyIcon(icon);
-    }
-    EXPECT_EQ(shell.ItemIcon(At("gone.lnk")), nullptr);
-}
+    const auto list = static_cast<HIMAGELIST>(shell.SmallIconList());
+    ASSERT_NE(list, nullptr);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(list, &width, &height);
+    EXPECT_EQ(width, GetSystemMetrics(SM_CXSMICON));
 
-// A shortcut is told by the shell's link attribute, not by its type's name, which is "Ярлык" on a
-// Russian system: its icon carries the link overlay, unlike the shell's plain icon for it.
-TEST_F(WindowsShellTest, AShortcutsIconCarriesTheLinkOverlay) {
-    ASSERT_TRUE(MakeShortcut(At("Блокнот.lnk"), NotepadPath()));
-    HICON withOverlay = static_cast<HICON>(shell.ItemIcon(At("Блокнот.lnk")));
-    SHFILEINFOW plain{};
-    SHGetFileInfoW(Widen(At("Блокнот.lnk")).c_str(), 0, &plain, sizeof plain,
-                   SHGFI_ICON | SHGFI_SMALLICON);
-    ASSERT_TRUE(withOverlay && plain.hIcon);
-    EXPECT_NE(IconPixels(withOverlay), IconPixels(plain.hIcon));
-    DestroyIcon(withOverlay);
-    DestroyIcon(plain.hIcon);
+    const ItemIconInfo shortcut = shell.ItemIcon(At("Блокнот.lnk"));
+    const ItemIconInfo folder = shell.ItemIcon(At("Group"));
+    EXPECT_GE(shortcut.Image, 0);
+    EXPECT_LT(shortcut.Image, ImageList_GetImageCount(list));
+    EXPECT_TRUE(shortcut.IsLink);
+    EXPECT_GE(folder.Image, 0);
+    EXPECT_FALSE(folder.IsLink);
+    EXPECT_EQ(shell.ItemIcon(At("gone.lnk")).Image, -1);
+    const int overlay = shell.LinkOverlay();
+    EXPECT_TRUE(overlay >= 0 && overlay <= 15) << overlay;
 }
 
 } // namespace
