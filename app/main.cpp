@@ -2,6 +2,7 @@
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
 #include "win32/handles.h"
+#include "win32/system.h"
 #include "win32/text.h"
 
 #include <windows.h>
@@ -27,6 +28,9 @@ int RunMessageLoop(const TMainForm& form) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    // The program runs with the highest rights the user has, often from a downloads folder: no
+    // DLL may come from there.
+    RestrictDllSearch();
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

@@ -7,6 +7,7 @@
 #include "shell/windows_shell.h"
 #include "win32/console.h"
 #include "win32/handles.h"
+#include "win32/system.h"
 
 #include <optional>
 #include <string>
@@ -107,6 +108,7 @@ void PrintCatalogue() {
 } // namespace
 
 int main() {
+    RestrictDllSearch();
     std::string error;
     const std::optional<Options> options = Parse(CommandLineArguments(), error);
     if (!options) {

@@ -47,7 +47,8 @@ export WINEPREFIX="$ORVANE_WINEPREFIX"
 export WINEARCH="$ORVANE_WINE_ARCH"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No install dialogs, and no copying of shortcuts into the Linux desktop menus.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# ORVANE_EXTRA_DLLOVERRIDES adds overrides of a test's own.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${ORVANE_EXTRA_DLLOVERRIDES:+;$ORVANE_EXTRA_DLLOVERRIDES}"
 
 # Windows programs run as on a Russian Windows: ANSI code page 1251, Russian dialogs. Only Wine
 # gets the locale; the scripts' own tools keep the caller's.
@@ -63,7 +64,7 @@ orvane_wine() {
 
 # The prefix is set up by scripts/wine-prefix.sh, which writes this mark last; a prefix without
 # the current mark (an older one, or one whose set-up broke off) is set up again.
-ORVANE_PREFIX_MARK="fonts, ru_RU, lnkfile: 2"
+ORVANE_PREFIX_MARK="fonts, ru_RU, lnkfile: 3"
 orvane_prefix_ready() {
     [ "$(cat "${1:-$WINEPREFIX}/.orvane-prefix" 2>/dev/null)" = "$ORVANE_PREFIX_MARK" ]
 }

@@ -23,8 +23,9 @@ timeout 120 wineserver -w
 cp -f "$wine_fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 reg() { orvane_wine 60 reg add "$@" /f >/dev/null 2>&1; }
-reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-    /t REG_MULTI_SZ /d "$(basename "$cjk_font"),WenQuanYi Micro Hei"
+# Tahoma's default font links (which Wine rewrites whenever the code page changes) name
+# "MS UI Gothic" first: the CJK font stands in for it.
+reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'WenQuanYi Micro Hei'
 reg 'HKCR\lnkfile' /ve /t REG_SZ /d 'Ярлык'
 reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${ORVANE_DPI:-96}"

@@ -46,6 +46,13 @@ private:
     int code_;
 };
 
+class ShellServices;
+
+// Opens a link or document for the user: through the desktop shell when this process is elevated,
+// so that the mail program or browser does not run with administrator rights too; as the shell
+// opens it otherwise, or when the desktop shell cannot be reached.
+void OpenLink(ShellServices& shell, const std::string& target);
+
 // The text that the standard error box shows for an I/O error code.
 std::string IoErrorText(int code);
 
@@ -105,6 +112,11 @@ public:
     virtual ItemIconInfo ItemIcon(const std::string& path) = 0;
     // Opens a link or document with its default program.
     virtual void OpenInShell(const std::string& target) = 0;
+    // Whether this process runs with raised administrator rights (an elevated token).
+    virtual bool IsElevated() = 0;
+    // Opens a link or document through the desktop shell, which starts its program with the
+    // user's own rights; false when the desktop shell cannot be reached.
+    virtual bool OpenThroughDesktopShell(const std::string& target) = 0;
     // A modal message with one OK button and the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
 };

@@ -3,7 +3,10 @@
 #include "win32/handles.h"
 #include "win32/text.h"
 
+#include <exdisp.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -260,6 +263,64 @@ ItemIconInfo WindowsShell::ItemIcon(const std::string& path) {
 
 void WindowsShell::OpenInShell(const std::string& target) {
     ShellExecuteW(owner_, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+bool WindowsShell::IsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    const TKernelHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
+    // The desktop's folder view, found through the shell's window list, leads to the desktop
+    // shell's own automation object, whose ShellExecute runs in the desktop shell's process.
+    TComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.put_void())))
+        return false;
+    VARIANT desktop;
+    VariantInit(&desktop);
+    long window = 0;
+    TComPtr<IDispatch> found;
+    if (windows->FindWindowSW(&desktop, &desktop, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                              found.put()) != S_OK ||
+        !found)
+        return false;
+    TComPtr<IServiceProvider> services;
+    TComPtr<IShellBrowser> browser;
+    TComPtr<IShellView> view;
+    TComPtr<IDispatch> background;
+    TComPtr<IShellFolderViewDual> folderView;
+    TComPtr<IDispatch> application;
+    TComPtr<IShellDispatch2> shell;
+    if (FAILED(found->QueryInterface(IID_IServiceProvider, services.put_void())) ||
+        FAILED(
+            services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
+        FAILED(browser->QueryActiveShellView(view.put())) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) ||
+        FAILED(folderView->get_Application(application.put())) ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put_void())))
+        return false;
+    BSTR file = SysAllocString(Widen(target).c_str());
+    BSTR verb = SysAllocString(L"open");
+    VARIANT none, operation, show;
+    VariantInit(&none);
+    VariantInit(&operation);
+    VariantInit(&show);
+    operation.vt = VT_BSTR;
+    operation.bstrVal = verb;
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    const HRESULT result = shell->ShellExecute(file, none, none, operation, show);
+    SysFreeString(verb);
+    SysFreeString(file);
+    return SUCCEEDED(result);
 }
 
 void WindowsShell::ShowMessage(const std::string& text) {

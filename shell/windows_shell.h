@@ -28,6 +28,8 @@ public:
     int LinkOverlay() override;
     ItemIconInfo ItemIcon(const std::string& path) override;
     void OpenInShell(const std::string& target) override;
+    bool IsElevated() override;
+    bool OpenThroughDesktopShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;
 
 private:

@@ -305,9 +305,9 @@ void TMainForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
     // The pictures are drawn on the button-face grey of a standard Windows page; that grey is
     // left out, so they blend with the page whatever face colour the system uses.
     FillRect(item.hDC, &target, GetSysColorBrush(COLOR_BTNFACE));
-    TransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
-                   target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
-                   PictureBackground);
+    GdiTransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
+                      target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
+                      PictureBackground);
 }
 
 void TMainForm::OnDpiChanged(int dpi, const RECT& suggested) {
@@ -643,9 +643,9 @@ void TMainForm::Button8Click() {
 }
 
 void TMainForm::Label10Click() {
-    shell_.OpenInShell(std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle);
+    OpenLink(shell_, std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle);
 }
 
 void TMainForm::Label13Click() {
-    shell_.OpenInShell(ProductPageUrl);
+    OpenLink(shell_, ProductPageUrl);
 }

@@ -1,9 +1,12 @@
 #include "ui/pages.h"
 
 #include "ui/controls.h"
+#include "win32/system.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
+
+#include <optional>
 
 namespace {
 
@@ -31,19 +34,37 @@ LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// The thin frame around the pages: the theme's tab-pane border colour where a visual style is
-// active, the classic raised edge otherwise.
+// The theme's tab-pane border colour where a visual style is active. The theme library is taken
+// from System32 only (it is no KnownDLL, and a program folder may hold a planted one); without it
+// there is no colour.
+std::optional<COLORREF> ThemeBorderColor(HWND hwnd) {
+    using OpenThemeDataFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
+    using GetThemeColorFn = HRESULT(WINAPI*)(HTHEME, int, int, int, COLORREF*);
+    using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME);
+    const TModule uxtheme = LoadSystemLibrary(L"uxtheme.dll");
+    const auto open = ProcedureOf<OpenThemeDataFn>(uxtheme.get(), "OpenThemeData");
+    const auto getColor = ProcedureOf<GetThemeColorFn>(uxtheme.get(), "GetThemeColor");
+    const auto close = ProcedureOf<CloseThemeDataFn>(uxtheme.get(), "CloseThemeData");
+    if (!open || !getColor || !close)
+        return std::nullopt;
+    HTHEME theme = open(hwnd, L"TAB");
+    if (!theme)
+        return std::nullopt;
+    COLORREF border = GetSysColor(COLOR_BTNSHADOW);
+    getColor(theme, TABP_PANE, 0, TMT_BORDERCOLOR, &border);
+    close(theme);
+    return border;
+}
+
+// The thin frame around the pages: the theme's border colour where a visual style is active, the
+// classic raised edge otherwise.
 void PaintFrame(HWND hwnd) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd, &paint);
     RECT rect;
     GetClientRect(hwnd, &rect);
-    HTHEME theme = OpenThemeData(hwnd, L"TAB");
-    if (theme) {
-        COLORREF border = GetSysColor(COLOR_BTNSHADOW);
-        GetThemeColor(theme, TABP_PANE, 0, TMT_BORDERCOLOR, &border);
-        CloseThemeData(theme);
-        SetDCBrushColor(dc, border);
+    if (const std::optional<COLORREF> border = ThemeBorderColor(hwnd)) {
+        SetDCBrushColor(dc, *border);
         FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     } else {
         DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);

@@ -29,3 +29,21 @@ std::string ExpandEnvironment(const std::string& text) {
     expanded.resize(length - 1);
     return Narrow(expanded);
 }
+
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto restrict = ProcedureOf<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                                  "SetDefaultDllDirectories");
+    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        SetDllDirectoryW(L"");
+}
+
+TModule LoadSystemLibrary(const wchar_t* name) {
+    // By its full path: a module of the same name loaded from elsewhere is not taken for it, and
+    // nothing is searched.
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return TModule();
+    return TModule(LoadLibraryExW((std::wstring(folder) + L"\\" + name).c_str(), nullptr, 0));
+}

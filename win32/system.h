@@ -1,6 +1,8 @@
 // Where the running program and the system are.
 #pragma once
 
+#include "win32/handles.h"
+
 #include <string>
 
 // The folder of the running executable's own file, as the system reports it, ending in "\".
@@ -8,3 +10,20 @@ std::string ExecutableFolder();
 
 // A text with its %VARIABLES% expanded from the environment; the text itself if that fails.
 std::string ExpandEnvironment(const std::string& text);
+
+// Keeps DLLs from being taken from the program's folder or the current directory: from here on
+// the system loads DLLs from System32 alone (SetDefaultDllDirectories, where the system has it;
+// Windows 7 without its update lacks it, and then the current directory is taken out of the
+// search). Call it first thing, before any DLL outside the import table is loaded.
+void RestrictDllSearch();
+
+// A system DLL from System32 and nowhere else; empty when it is not there.
+TModule LoadSystemLibrary(const wchar_t* name);
+
+// A function of a module, as the function pointer type `F`; null when the module or function is
+// missing.
+template <class F> F ProcedureOf(HMODULE module, const char* name) {
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    // Through void(*)(): the one function pointer type any other may be cast from cleanly.
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+}

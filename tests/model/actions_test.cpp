@@ -276,6 +276,25 @@ TEST_F(ActionsTest, EntriesOfAnUnknownProgramsFolderAreNeverMoved) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
+// Elevated, the program opens links through the desktop shell, so that the browser or mail
+// program runs with the user's own rights; as the shell opens them when it is not elevated or the
+// desktop shell cannot be reached.
+TEST_F(ModelTest, LinksOpenWithTheUsersOwnRightsWhenTheProgramIsElevated) {
+    const std::string link = "https://lintrowe.example/";
+    shell.elevated = true;
+    OpenLink(shell, link);
+    shell.desktopShell = false;
+    OpenLink(shell, link);
+    shell.elevated = false;
+    shell.desktopShell = true;
+    OpenLink(shell, link);
+    EXPECT_EQ(shell.calls,
+              (std::vector<std::string>{"OpenThroughDesktopShell(" + link + ")",
+                                        "OpenThroughDesktopShell(" + link + ")",
+                                        "OpenInShell(" + link + ")", "OpenInShell(" + link + ")"}));
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"desktop shell: " + link, link, link}));
+}
+
 TEST(ErrorBox, ShowsTheIoErrorWithAFullStopUnlessTheTextEndsInOneOrBelowIt) {
     // A missing parent folder, no write rights, a file where the folder should be.
     EXPECT_EQ(ErrorBoxText(IoErrorText(3)), "Invalid filename.");

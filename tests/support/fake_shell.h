@@ -149,6 +149,15 @@ public:
         calls.push_back("OpenInShell(" + target + ")");
         opened.push_back(target);
     }
+    bool elevated = false;
+    bool desktopShell = true; // the desktop shell can be reached
+    bool IsElevated() override { return elevated; }
+    bool OpenThroughDesktopShell(const std::string& target) override {
+        calls.push_back("OpenThroughDesktopShell(" + target + ")");
+        if (desktopShell)
+            opened.push_back("desktop shell: " + target);
+        return desktopShell;
+    }
     void ShowMessage(const std::string& text) override {
         calls.push_back("ShowMessage(" + text + ")");
         messages.push_back(text);

@@ -28,3 +28,9 @@ std::string ErrorBoxText(const std::string& text) {
         return text;
     return text + ".";
 }
+
+void OpenLink(ShellServices& shell, const std::string& target) {
+    if (shell.IsElevated() && shell.OpenThroughDesktopShell(target))
+        return;
+    shell.OpenInShell(target);
+}
