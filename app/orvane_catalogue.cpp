@@ -22,7 +22,8 @@ const char* const Usage =
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
     "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME\n"
     "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none).\n"
-    "  --assign INDEX=CATEGORY  assigns entry INDEX to category 0..8 (repeatable)\n"
+    "  --assign INDEX=CATEGORY  assigns entry INDEX to a category, numbered from 0 as\n"
+    "                           --categories lists them (repeatable)\n"
     "  --backup FOLDER          copies both Programs folders into FOLDER\n"
     "  --distribute             moves every assigned entry into its category folder\n"
     "  Messages are printed one a line.\n"
@@ -77,8 +78,9 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (equals == std::string::npos || !ParseNumber(value.substr(0, equals), index) ||
                 !ParseNumber(value.substr(equals + 1), category) || index < 0 || category < 0 ||
                 category >= CategoryCount) {
-                error =
-                    "bad assignment '" + value + "': expected INDEX=CATEGORY with CATEGORY 0..8";
+                error = "bad assignment '" + value +
+                        "': expected INDEX=CATEGORY with CATEGORY 0.." +
+                        std::to_string(CategoryCount - 1);
                 return std::nullopt;
             }
             options.assignments.emplace_back(index, category);

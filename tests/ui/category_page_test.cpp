@@ -30,8 +30,8 @@ TEST_F(CategoryPage, StartsOnCategoryZeroWithEveryEntryListedUnchecked) {
 
 TEST_F(CategoryPage, ButtonsRunFromCategoryZeroToEightAndOnlyTheCurrentOneIsActive) {
     HWND toolbar = Control(ControlId::ToolBar1);
-    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 9);
-    for (int k = 0; k < 9; ++k) {
+    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), CategoryCount);
+    for (int k = 0; k < CategoryCount; ++k) {
         wchar_t caption[64] = {};
         TBBUTTON button{};
         SendMessageW(toolbar, TB_GETBUTTON, k, reinterpret_cast<LPARAM>(&button));
@@ -39,11 +39,13 @@ TEST_F(CategoryPage, ButtonsRunFromCategoryZeroToEightAndOnlyTheCurrentOneIsActi
                      reinterpret_cast<LPARAM>(caption));
         EXPECT_EQ(Narrow(caption), "  " + CategoryNames[k] + "  ");
         EXPECT_EQ(button.iBitmap, k);
-        EXPECT_EQ(form->CategoryButtons[8 - k].Tag, k);
-        EXPECT_EQ(form->CategoryButtons[8 - k].Command, button.idCommand);
+        // The buttons were created from the last category down to the first.
+        const TToolButton& created = form->CategoryButtons[CategoryCount - 1 - k];
+        EXPECT_EQ(created.Tag, k);
+        EXPECT_EQ(created.Command, button.idCommand);
     }
     ClickCategoryButton(6);
-    for (int k = 0; k < 9; ++k)
+    for (int k = 0; k < CategoryCount; ++k)
         EXPECT_EQ(IsIndeterminate(k), k != 6) << "category " << k;
 }
 
