@@ -10,6 +10,7 @@ sandbox_args=()
 [ "${1:-}" = --fresh ] && sandbox_args+=(--fresh)
 "$here/sandbox.sh" --build "$build" "${sandbox_args[@]}"
 export ORVANE_WINEPREFIX=${ORVANE_SANDBOX_PREFIX:-$orvane_root/build/sandbox-$ORVANE_WINE_ARCH}
+export WINEPREFIX=$ORVANE_WINEPREFIX
 
 orvane=$build/app/Orvane.exe
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
