@@ -15,12 +15,13 @@ constexpr size_t FolderPathLimit = 255;
 
 namespace {
 
-// A category's folder in any letter case: Windows takes "ИГРЫ" for the "Игры" folder.
-bool IsCategoryName(ShellServices& shell, const std::string& name) {
-    const std::string folded = shell.FoldedName(name);
-    return std::any_of(
-        CategoryNames.begin(), CategoryNames.end(),
-        [&](const std::string& category) { return shell.FoldedName(category) == folded; });
+// The category names as the file system compares names: Windows takes "ИГРЫ" for the "Игры"
+// folder.
+std::set<std::string> FoldedCategoryNames(ShellServices& shell) {
+    std::set<std::string> names;
+    for (const std::string& category : CategoryNames)
+        names.insert(shell.FoldedName(category));
+    return names;
 }
 
 bool IsIniFile(const std::string& name) {
@@ -39,17 +40,19 @@ std::set<std::string> ShellOwnFolders(ShellServices& shell) {
     return folders;
 }
 
-// The folder's own name from its desktop.ini, or failing that its line among the names of the
-// files its Programs folder holds; empty when neither resolves.
+// The folder's own name from its desktop.ini, or failing that the line of `foldedName` among the
+// names of the files its Programs folder holds; empty when neither resolves.
 std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
+                            const std::string& foldedName,
                             const std::map<std::string, std::string>& fileNames) {
+    const std::string nameKey = shell.FoldedName(FolderNameKey);
     for (const auto& [key, value] : shell.DesktopIniSection(path, FolderInfoSection)) {
-        if (shell.FoldedName(key) == shell.FoldedName(FolderNameKey)) {
+        if (shell.FoldedName(key) == nameKey) {
             if (const std::optional<std::string> name = shell.ResolveLocalizedName(value))
                 return *name;
         }
     }
-    const auto line = fileNames.find(shell.FoldedName(FileNameOf(path)));
+    const auto line = fileNames.find(foldedName);
     if (line != fileNames.end()) {
         if (const std::optional<std::string> name = shell.ResolveLocalizedName(line->second))
             return *name;
@@ -60,17 +63,20 @@ std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
 void Scan(ShellServices& shell, const std::string& folder, bool isUser,
           const std::set<std::string>& shellFolders) {
     const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
+    const std::set<std::string> categories = FoldedCategoryNames(shell);
     const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, folder);
     // A listed name is the entry's long name, so the folder's spelling for comparison plus the
     // folded name is the entry's.
     const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
     for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
-        if (name == "." || name == ".." || IsCategoryName(shell, name) || IsIniFile(name) ||
-            shellFolders.count(comparableFolder + shell.FoldedName(name)))
+        if (name == "." || name == ".." || IsIniFile(name))
+            continue;
+        const std::string folded = shell.FoldedName(name);
+        if (categories.count(folded) || shellFolders.count(comparableFolder + folded))
             continue;
         const std::string path = prefix + name;
         StartMenuItems.push_back(
-            {path, NoCategory, isUser, LocalizedNameOf(shell, path, fileNames)});
+            {path, NoCategory, isUser, LocalizedNameOf(shell, path, folded, fileNames)});
     }
 }
 

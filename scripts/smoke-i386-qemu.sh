@@ -36,11 +36,11 @@ export QEMU_RESERVED_VA=0x7fff0000
 
 export WINEPREFIX=$orvane_root/build/qemu-smoke-prefix WINEARCH=win32
 unset WINELOADER
-# The 32-bit Wine, in the Russian locale as every Wine run of the project.
-wine() { LC_ALL=$ORVANE_WINE_LOCALE LANG=$ORVANE_WINE_LOCALE timeout -k 10 "$limit" /usr/bin/wine "$@"; }
+# The 32-bit Wine, run as every Wine run of the project is, each command for at most two minutes.
+ORVANE_WINE=/usr/bin/wine
+wine() { orvane_wine 120 "$@"; }
 # One native 64-bit wineserver for the whole run, so that the session's services start once.
 server=/usr/lib/wine/wineserver64
-limit=120
 . "$here/xvfb.sh"
 orvane_start_xvfb 1280x1024x24 || exit 1
 keeper=
@@ -57,7 +57,7 @@ since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f s", b - a }'; }
 # sometimes crashes as it starts or ends, and a program starting then gets no window.
 start_session() {
     "$server" -p
-    LC_ALL=$ORVANE_WINE_LOCALE LANG=$ORVANE_WINE_LOCALE /usr/bin/wine notepad.exe >/dev/null 2>&1 &
+    orvane_wine 0 notepad.exe >/dev/null 2>&1 &
     keeper=$!
     local _
     for _ in $(seq 300); do

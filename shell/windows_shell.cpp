@@ -1,6 +1,7 @@
 #include "shell/windows_shell.h"
 
 #include "win32/handles.h"
+#include "win32/system.h"
 #include "win32/text.h"
 
 #include <exdisp.h>
@@ -197,11 +198,7 @@ std::optional<std::string> WindowsShell::ResolveLocalizedName(const std::string&
         return value;
     // Windows' own values name their module through %SystemRoot%; the lookup does not expand it
     // everywhere (Wine's does not), so it is expanded here.
-    const std::wstring given = Widen(value);
-    std::wstring expanded(ExpandEnvironmentStringsW(given.c_str(), nullptr, 0), L'\0');
-    if (expanded.empty() || !ExpandEnvironmentStringsW(given.c_str(), expanded.data(),
-                                                       static_cast<DWORD>(expanded.size())))
-        return std::nullopt;
+    const std::wstring expanded = Widen(ExpandEnvironment(value));
     wchar_t text[1024] = {};
     if (FAILED(SHLoadIndirectString(expanded.c_str(), text, 1024, nullptr)) || text[0] == L'\0')
         return std::nullopt;

@@ -446,14 +446,19 @@ size_t TMainForm::IconsOutstanding() const {
     return icons_.size() - iconsArrived_;
 }
 
-// Shows an arrived icon in a row of the list; a shortcut gets the link overlay.
+// Sets a list item's image and overlay from an entry's icon: none until it has arrived, and the
+// link overlay on a shortcut.
+void TMainForm::SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const {
+    item.mask |= LVIF_IMAGE | LVIF_STATE;
+    item.iImage = icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE;
+    item.state = INDEXTOOVERLAYMASK(icon && icon->IsLink ? linkOverlay_ : 0);
+    item.stateMask = LVIS_OVERLAYMASK;
+}
+
 void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
     LVITEMW item{};
-    item.mask = LVIF_IMAGE | LVIF_STATE;
     item.iItem = row;
-    item.iImage = icon.Image >= 0 ? icon.Image : I_IMAGENONE;
-    item.state = INDEXTOOVERLAYMASK(icon.IsLink ? linkOverlay_ : 0);
-    item.stateMask = LVIS_OVERLAYMASK;
+    SetItemIcon(item, icon);
     ListView_SetItem(Control(ControlId::ListView1), &item);
 }
 
@@ -569,19 +574,15 @@ void TMainForm::ToolButtonClick(const TToolButton& sender) {
         for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
             const std::wstring caption = Widen(Caption(StartMenuItems[entry.Index]));
             LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
+            item.mask = LVIF_TEXT | LVIF_PARAM;
             item.iItem = ListView_GetItemCount(list);
             item.pszText = const_cast<wchar_t*>(caption.c_str());
             item.lParam = static_cast<LPARAM>(entry.Index);
-            // The icon if it has arrived; none until then.
-            const std::optional<ItemIconInfo>& icon = icons_[entry.Index];
-            item.iImage = icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE;
-            item.state = INDEXTOOVERLAYMASK(icon && icon->IsLink ? linkOverlay_ : 0);
-            item.stateMask = LVIS_OVERLAYMASK;
+            SetItemIcon(item, icons_[entry.Index]);
             const int added = ListView_InsertItem(list, &item);
             ListView_SetCheckState(list, added, entry.Checked);
             rowOf_[entry.Index] = added;
-            if (!icon)
+            if (!icons_[entry.Index])
                 iconless.push_back(entry.Index);
         }
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);

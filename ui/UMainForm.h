@@ -89,6 +89,7 @@ private:
     std::vector<TCheckedItem> ShownItems() const;
     TCheckedItem ShownItem(int item) const;
     void SetAllChecks(bool checked);
+    void SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const;
     void ShowIcon(int row, const ItemIconInfo& icon);
     void OnIconArrived(size_t index, const ItemIconInfo& icon);
 

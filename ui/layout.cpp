@@ -2,6 +2,7 @@
 
 #include "ui/resources/resource.h"
 #include "win32/handles.h"
+#include "win32/text.h"
 
 #include <commctrl.h>
 
@@ -189,19 +190,15 @@ SIZE TextExtent(HWND control, TControlKind kind, int width) {
         if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
             return ideal;
     }
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, text.data(), length + 1);
-    HDC dc = GetDC(control);
+    const std::wstring text = Widen(WindowText(control));
+    const TWindowDc dc(control);
+    const TSelection font(dc.get(),
+                          reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT rect{0, 0, width, 0};
-    {
-        TSelection font(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-        // The flags a static control draws with: it breaks lines where this measure says.
-        const UINT lines = kind == K::Label ? DT_WORDBREAK : DT_SINGLELINE;
-        DrawTextW(dc, text.c_str(), length, &rect,
-                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | lines);
-    }
-    ReleaseDC(control, dc);
+    // The flags a static control draws with: it breaks lines where this measure says.
+    const UINT lines = kind == K::Label ? DT_WORDBREAK : DT_SINGLELINE;
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | lines);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
