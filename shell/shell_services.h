@@ -14,6 +14,7 @@ constexpr const char* ApplicationTitle = "Orvane";
 // Shell folder identifiers (CSIDL values).
 constexpr int CSIDL_PROGRAMS_ID = 2;
 constexpr int CSIDL_COMMON_PROGRAMS_ID = 23;
+constexpr int CSIDL_LOCAL_APPDATA_ID = 28; // the user's local application data
 // The shell's own folders that may lie in a Programs folder: the startup folders (the user's and
 // the all-users', and their alternate, non-localized forms) and the administrative tools.
 constexpr int ShellOwnFolderIds[] = {7, 24, 29, 30, 47, 48};
@@ -81,6 +82,11 @@ public:
     virtual bool FolderExists(const std::string& path) = 0;
     // Creates one directory level; throws EInOutError with the OS code on failure.
     virtual void CreateFolder(const std::string& path) = 0;
+    // True when a file or folder is at `path`.
+    virtual bool PathExists(const std::string& path) = 0;
+    // Removes a folder that holds nothing; a folder with anything in it stays. Returns the OS
+    // error code, 0 on success.
+    virtual unsigned RemoveFolder(const std::string& path) = 0;
     // Copies or moves one path (wildcards allowed in `from`) with the shell's own dialogs.
     virtual ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                              const std::string& to) = 0;
@@ -102,6 +108,20 @@ public:
     // is marked as one whose desktop.ini the shell reads. Returns the OS error code, 0 on success.
     virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                                      const std::string& key, const std::string& value) = 0;
+    // Removes the `key` line from a section of `folder`'s desktop.ini, and the section once it
+    // holds nothing; with `removeEmptyFile`, the file too once nothing is left in it. Every other
+    // line stays. Returns the OS error code, 0 on success (also when there was no such line).
+    virtual unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
+                                          const std::string& key, bool removeEmptyFile) = 0;
+    // Appends a UTF-8 text to a file and flushes it to the disk; with `createNew` the file is
+    // created, and must not exist yet. Returns the OS error code, 0 on success.
+    virtual unsigned AppendToFile(const std::string& path, const std::string& text,
+                                  bool createNew) = 0;
+    // A file's whole content; nothing when it cannot be read.
+    virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
+    // Tells the shell that a folder's content changed, and waits until it has been told, so that
+    // the Start menu shows the change at once.
+    virtual void NotifyFolderChanged(const std::string& folder) = 0;
     // The image list ItemIcon's images are in: the shell's own cache, shared by every user and
     // never destroyed by them (an HIMAGELIST on Windows).
     virtual void* SmallIconList() = 0;

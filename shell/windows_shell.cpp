@@ -47,6 +47,15 @@ void WindowsShell::CreateFolder(const std::string& path) {
         throw EInOutError(static_cast<int>(GetLastError()));
 }
 
+bool WindowsShell::PathExists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+unsigned WindowsShell::RemoveFolder(const std::string& path) {
+    // RemoveDirectory removes only an empty folder.
+    return RemoveDirectoryW(Widen(path).c_str()) ? 0 : GetLastError();
+}
+
 ShellOpResult WindowsShell::ShellFileOperation(ShellOp op, const std::string& from,
                                                const std::string& to) {
     // Each list is one path followed by two extra NULs.
@@ -158,6 +167,20 @@ DWORD CreateUnicodeFile(const std::wstring& path) {
     return 0;
 }
 
+// Changes a desktop.ini through the profile functions: the file, hidden and system as the shell
+// keeps it, is made normal for the change (a hidden or system file cannot be rewritten as a normal
+// one) and hidden and system again afterwards. Returns the OS error code, 0 on success.
+template <class Change> DWORD RewriteDesktopIni(const std::wstring& ini, Change change) {
+    if (!SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL))
+        return GetLastError();
+    const DWORD changeCode = change() ? 0 : GetLastError();
+    // A file removed by the change has no attributes left to set.
+    if (GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        return changeCode ? changeCode : GetLastError();
+    return changeCode;
+}
+
 } // namespace
 
 std::vector<std::pair<std::string, std::string>>
@@ -208,27 +231,83 @@ std::optional<std::string> WindowsShell::ResolveLocalizedName(const std::string&
 unsigned WindowsShell::WriteDesktopIni(const std::string& folder, const std::string& section,
                                        const std::string& key, const std::string& value) {
     const std::wstring ini = DesktopIniOf(folder);
-    const DWORD existing = GetFileAttributesW(ini.c_str());
-    if (existing == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (const DWORD code = CreateUnicodeFile(ini))
             return code;
-    } else if (!SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-        // A hidden or system file cannot be rewritten as a normal one.
-        return GetLastError();
     }
-    const BOOL written = WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
-                                                    Widen(value).c_str(), ini.c_str());
-    const DWORD writeCode = written ? 0 : GetLastError();
-    if (!SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-        return writeCode ? writeCode : GetLastError();
-    if (writeCode)
-        return writeCode;
+    const std::wstring name = Widen(section), line = Widen(key), text = Widen(value);
+    if (const DWORD code = RewriteDesktopIni(ini, [&] {
+            return WritePrivateProfileStringW(name.c_str(), line.c_str(), text.c_str(),
+                                              ini.c_str());
+        }))
+        return code;
     // As the shell marks such a folder: read-only or system, as the system's policy says.
     if (!PathMakeSystemFolderW(Widen(folder).c_str())) {
         const DWORD code = GetLastError();
         return code ? code : ERROR_ACCESS_DENIED;
     }
     return 0;
+}
+
+unsigned WindowsShell::RemoveDesktopIniLine(const std::string& folder, const std::string& section,
+                                            const std::string& key, bool removeEmptyFile) {
+    const std::wstring ini = DesktopIniOf(folder);
+    if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    const std::wstring name = Widen(section), line = Widen(key);
+    bool empty = false;
+    if (const DWORD code = RewriteDesktopIni(ini, [&] {
+            wchar_t probe[4] = {};
+            if (!WritePrivateProfileStringW(name.c_str(), line.c_str(), nullptr, ini.c_str()))
+                return FALSE;
+            // A section without lines goes too.
+            if (GetPrivateProfileSectionW(name.c_str(), probe, 4, ini.c_str()) == 0 &&
+                !WritePrivateProfileStringW(name.c_str(), nullptr, nullptr, ini.c_str()))
+                return FALSE;
+            empty = GetPrivateProfileSectionNamesW(probe, 4, ini.c_str()) == 0;
+            return TRUE;
+        }))
+        return code;
+    if (removeEmptyFile && empty) {
+        SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(ini.c_str()))
+            return GetLastError();
+    }
+    return 0;
+}
+
+unsigned WindowsShell::AppendToFile(const std::string& path, const std::string& text,
+                                    bool createNew) {
+    const TFile file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                 createNew ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (!file)
+        return GetLastError();
+    DWORD written = 0;
+    if (!text.empty() && (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                       &written, nullptr) ||
+                          written != text.size()))
+        return GetLastError();
+    // On the disk before the next step, so that a run stopped half-way leaves a true record.
+    return FlushFileBuffers(file.get()) ? 0 : GetLastError();
+}
+
+std::optional<std::string> WindowsShell::ReadTextFile(const std::string& path) {
+    const TFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::string content;
+    char buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    return content;
+}
+
+void WindowsShell::NotifyFolderChanged(const std::string& folder) {
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW | SHCNF_FLUSH, Widen(folder).c_str(), nullptr);
 }
 
 void* WindowsShell::SmallIconList() {

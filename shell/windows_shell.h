@@ -15,6 +15,8 @@ public:
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
     bool FolderExists(const std::string& path) override;
     void CreateFolder(const std::string& path) override;
+    bool PathExists(const std::string& path) override;
+    unsigned RemoveFolder(const std::string& path) override;
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override;
     std::string ComparablePath(const std::string& path) override;
@@ -24,6 +26,12 @@ public:
     std::optional<std::string> ResolveLocalizedName(const std::string& value) override;
     unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                              const std::string& key, const std::string& value) override;
+    unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
+                                  const std::string& key, bool removeEmptyFile) override;
+    unsigned AppendToFile(const std::string& path, const std::string& text,
+                          bool createNew) override;
+    std::optional<std::string> ReadTextFile(const std::string& path) override;
+    void NotifyFolderChanged(const std::string& folder) override;
     void* SmallIconList() override;
     int LinkOverlay() override;
     ItemIconInfo ItemIcon(const std::string& path) override;

@@ -4,6 +4,7 @@
 
 #include "shell/shell_services.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -17,8 +18,13 @@ public:
     std::map<int, std::optional<std::string>> specialFolders;
     std::map<std::string, std::vector<std::string>> listings; // pattern -> names
     std::set<std::string> folders;                            // existing folders, no trailing "\"
-    std::map<std::string, int> createFailures;                // folder -> OS error code
-    std::map<std::string, ShellOpResult> opResults;           // from -> result (default success)
+    // Other files, and text files with their content. Moves that succeed move them (and what a
+    // moved folder holds); a pattern without a listing of its own lists them.
+    std::set<std::string> files;
+    std::map<std::string, std::string> textFiles;
+    unsigned appendFailure = 0;                     // OS code every append fails with; 0: none
+    std::map<std::string, int> createFailures;      // folder -> OS error code
+    std::map<std::string, ShellOpResult> opResults; // from -> result (default success)
     // Icons, looked up on the window's icon thread: the image list, the link overlay and what
     // each entry gets (default: no icon). Lookups are counted and their order kept.
     void* iconList = nullptr;
@@ -34,6 +40,7 @@ public:
     std::vector<std::string> calls;    // every call but the icon ones, in order
     std::vector<std::string> messages; // texts passed to ShowMessage
     std::vector<std::string> opened;   // targets passed to OpenInShell
+    std::vector<std::string> notified; // folders passed to NotifyFolderChanged
     std::atomic<int> iconLookups{0};
     std::vector<std::string> IconOrder() const {
         std::lock_guard<std::mutex> lock(iconMutex_);
@@ -55,7 +62,25 @@ public:
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override {
         calls.push_back("ListFolder(" + pattern + "," + std::to_string(attributes) + ")");
         auto it = listings.find(pattern);
-        return it == listings.end() ? std::vector<std::string>{} : it->second;
+        if (it != listings.end())
+            return it->second;
+        // "folder\*suffix": what the folder holds whose name ends so.
+        const size_t cut = pattern.find_last_of('\\');
+        const std::string folder = pattern.substr(0, cut);
+        std::string suffix = pattern.substr(cut + 2);
+        if (suffix == ".*")
+            suffix.clear();
+        std::vector<std::string> names;
+        for (const std::string& path : Everything()) {
+            const std::string name = path.substr(path.find_last_of('\\') + 1);
+            if (path.size() > folder.size() &&
+                path.compare(0, folder.size() + 1, folder + "\\") == 0 &&
+                path.find('\\', folder.size() + 1) == std::string::npos &&
+                name.size() >= suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                names.push_back(name);
+        }
+        return names;
     }
     bool FolderExists(const std::string& path) override {
         calls.push_back("FolderExists(" + path + ")");
@@ -68,13 +93,45 @@ public:
             throw EInOutError(it->second);
         folders.insert(Trim(path));
     }
+    bool PathExists(const std::string& path) override {
+        return Everything().count(Trim(path)) != 0;
+    }
+    unsigned RemoveFolder(const std::string& path) override {
+        calls.push_back("RemoveFolder(" + path + ")");
+        if (!folders.count(path))
+            return 2;
+        for (const std::string& other : Everything()) {
+            if (other.compare(0, path.size() + 1, path + "\\") == 0)
+                return 145; // ERROR_DIR_NOT_EMPTY
+        }
+        folders.erase(path);
+        return 0;
+    }
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override {
         calls.push_back(std::string(op == ShellOp::Copy ? "Copy(" : "Move(") + from + " -> " + to +
                         ")");
+        if (onOperation)
+            onOperation();
         auto it = opResults.find(from);
-        return it == opResults.end() ? ShellOpResult{} : it->second;
+        const ShellOpResult result = it == opResults.end() ? ShellOpResult{} : it->second;
+        if (op == ShellOp::Move && result.Succeeded()) {
+            for (std::set<std::string>* set : {&folders, &files}) {
+                std::set<std::string> moved;
+                for (auto path = set->begin(); path != set->end();) {
+                    if (*path == from || path->compare(0, from.size() + 1, from + "\\") == 0) {
+                        moved.insert(to + path->substr(from.size()));
+                        path = set->erase(path);
+                    } else {
+                        ++path;
+                    }
+                }
+                set->insert(moved.begin(), moved.end());
+            }
+        }
+        return result;
     }
+    std::function<void()> onOperation; // runs inside every copy and move, as the shell's dialogs do
     std::string ComparablePath(const std::string& path) override { return FoldedName(path); }
     // Folds the letter case of Latin, Greek and Cyrillic names, as the file system would.
     std::string FoldedName(const std::string& path) override {
@@ -135,6 +192,43 @@ public:
         desktopInis[folder][section].emplace_back(key, value);
         return 0;
     }
+    unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
+                                  const std::string& key, bool removeEmptyFile) override {
+        calls.push_back("RemoveDesktopIniLine(" + folder + "," + section + "," + key + ")");
+        auto ini = desktopInis.find(folder);
+        if (ini == desktopInis.end())
+            return 0;
+        auto lines = ini->second.find(section);
+        if (lines != ini->second.end()) {
+            auto& list = lines->second;
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&](const auto& line) {
+                                          return FoldedName(line.first) == FoldedName(key);
+                                      }),
+                       list.end());
+            if (list.empty())
+                ini->second.erase(lines);
+        }
+        if (removeEmptyFile && ini->second.empty())
+            desktopInis.erase(ini);
+        return 0;
+    }
+    unsigned AppendToFile(const std::string& path, const std::string& text,
+                          bool createNew) override {
+        if (appendFailure)
+            return appendFailure;
+        if (!folders.count(path.substr(0, path.find_last_of('\\'))))
+            return 3; // ERROR_PATH_NOT_FOUND
+        if (createNew == (textFiles.count(path) != 0))
+            return createNew ? 80 : 2; // ERROR_FILE_EXISTS, ERROR_FILE_NOT_FOUND
+        textFiles[path] += text;
+        return 0;
+    }
+    std::optional<std::string> ReadTextFile(const std::string& path) override {
+        auto file = textFiles.find(path);
+        return file == textFiles.end() ? std::nullopt : std::optional<std::string>(file->second);
+    }
+    void NotifyFolderChanged(const std::string& folder) override { notified.push_back(folder); }
     void* SmallIconList() override { return iconList; }
     int LinkOverlay() override { return linkOverlay; }
     ItemIconInfo ItemIcon(const std::string& path) override {
@@ -164,6 +258,17 @@ public:
     }
 
 private:
+    // Every path there is: folders, files, text files and desktop.ini files.
+    std::set<std::string> Everything() const {
+        std::set<std::string> all(folders.begin(), folders.end());
+        all.insert(files.begin(), files.end());
+        for (const auto& file : textFiles)
+            all.insert(file.first);
+        for (const auto& ini : desktopInis)
+            all.insert(ini.first + "\\desktop.ini");
+        return all;
+    }
+
     mutable std::mutex iconMutex_;
     std::vector<std::string> iconOrder_;
 };

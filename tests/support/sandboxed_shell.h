@@ -1,6 +1,7 @@
-// The real Windows shell over Programs folders of a test's own, with messages recorded instead of
-// shown. With `performShellOperations` off, copies and moves are recorded and reported as done
-// without touching the disk (for backup texts whose copy would run into its own target).
+// The real Windows shell over Programs folders and a local application data folder (where the
+// journals go) of a test's own, with messages recorded instead of shown. With
+// `performShellOperations` off, copies and moves are recorded and reported as done without touching
+// the disk (for backup texts whose copy would run into its own target).
 #pragma once
 
 #include "shell/windows_shell.h"
@@ -12,6 +13,7 @@
 class SandboxedShell : public WindowsShell {
 public:
     std::optional<std::string> common, user; // the Programs folders; the shell's own: none
+    std::optional<std::string> localAppData;
     std::vector<std::string> messages;
     std::vector<std::string> operations;
     bool performShellOperations = true;
@@ -19,6 +21,8 @@ public:
     std::optional<std::string> GetSpecialFolder(int csidl) override {
         if (csidl == CSIDL_COMMON_PROGRAMS_ID)
             return common;
+        if (csidl == CSIDL_LOCAL_APPDATA_ID)
+            return localAppData;
         return csidl == CSIDL_PROGRAMS_ID ? user : std::nullopt;
     }
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,

@@ -48,6 +48,32 @@ TEST_F(WindowsShellTest, FolderTestsAndCreationWorkWithAndWithoutTrailingBacksla
     EXPECT_FALSE(shell.FolderExists(At("missing")));
 }
 
+// What the undo relies on: a line taken out of a desktop.ini leaves every other line, the file goes
+// only when asked and nothing is left, a folder goes only when empty, and appends reach the file.
+TEST_F(WindowsShellTest, DesktopIniLinesFoldersAndAppendedFilesAreTakenBackExactly) {
+    const std::string folder = At("Офисные");
+    MakeFolders(folder);
+    ASSERT_EQ(shell.WriteDesktopIni(folder, FileNamesSection, "Own.lnk", "Своё"), 0u);
+    ASSERT_EQ(shell.WriteDesktopIni(folder, FileNamesSection, "Writer.lnk", "Писатель"), 0u);
+    ASSERT_EQ(shell.RemoveDesktopIniLine(folder, FileNamesSection, "writer.lnk", true), 0u);
+    EXPECT_EQ(shell.DesktopIniSection(folder, FileNamesSection),
+              (std::vector<std::pair<std::string, std::string>>{{"Own.lnk", "Своё"}}));
+    ASSERT_EQ(shell.RemoveDesktopIniLine(folder, FileNamesSection, "Own.lnk", false), 0u);
+    EXPECT_TRUE(shell.PathExists(folder + "\\desktop.ini"));
+    EXPECT_EQ(shell.RemoveFolder(folder), static_cast<unsigned>(ERROR_DIR_NOT_EMPTY));
+    ASSERT_EQ(shell.RemoveDesktopIniLine(folder, FileNamesSection, "Gone.lnk", true), 0u);
+    EXPECT_FALSE(shell.PathExists(folder + "\\desktop.ini"));
+    EXPECT_EQ(shell.RemoveFolder(folder), 0u);
+    EXPECT_FALSE(shell.PathExists(folder));
+
+    const std::string journal = At("journal.txt");
+    EXPECT_EQ(shell.AppendToFile(journal, "a\tб\r\n", true), 0u);
+    EXPECT_EQ(shell.AppendToFile(journal, "x", true), static_cast<unsigned>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(shell.AppendToFile(journal, "в", false), 0u);
+    EXPECT_EQ(shell.ReadTextFile(journal), std::optional<std::string>("a\tб\r\nв"));
+    EXPECT_EQ(shell.ReadTextFile(At("missing.txt")), std::nullopt);
+}
+
 int CreateFolderCode(WindowsShell& shell, const std::string& path) {
     try {
         shell.CreateFolder(path);
