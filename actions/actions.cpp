@@ -1,11 +1,14 @@
 #include "actions/actions.h"
 
+#include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -117,57 +120,129 @@ bool CopyFolder(ShellServices& shell, const std::optional<std::string>& source,
 
 } // namespace
 
-void MakeBackup(ShellServices& shell, const std::string& backupFolder) {
+bool HoldsBackup(ShellServices& shell, const std::string& folder) {
+    for (const char* copy : {"Programs\\", "Common_Programs\\"}) {
+        for (const std::string& name : shell.ListFolder(folder + copy + "*.*", ListAllAttributes)) {
+            if (name != "." && name != "..")
+                return true;
+        }
+    }
+    return false;
+}
+
+std::string DefaultBackupFolder(ShellServices& shell, const std::string& appDir) {
+    std::string folder = appDir + DefaultBackupFolderName;
+    for (int n = 2; HoldsBackup(shell, folder + "\\") && n < 10000; ++n)
+        folder = appDir + DefaultBackupFolderName + " " + std::to_string(n);
+    return folder;
+}
+
+bool MakeBackup(ShellServices& shell, const std::string& backupFolder) {
     if (!IsFullPath(backupFolder)) {
         shell.ShowMessage(BackupPathNotFullText);
-        return;
+        return false;
     }
     const std::string folder = backupFolder.back() == '\\' ? backupFolder : backupFolder + "\\";
     // Copying a folder into itself never ends, and a copy must not land in the Start menu.
     if (TouchesStartMenu(shell, folder)) {
         shell.ShowMessage(BackupInsideStartMenuText);
-        return;
+        return false;
+    }
+    // A copy over an older one would mix two states of the menu and replace the older files, the
+    // ones worth keeping.
+    if (HoldsBackup(shell, folder)) {
+        shell.ShowMessage("В папке \"" + folder +
+                          "\" уже есть резервная копия. Укажите, пожалуйста, другую папку.");
+        return false;
     }
     const bool userCopied = CopyFolder(shell, UserProgramsDir, folder + "Programs\\");
     const bool commonCopied = CopyFolder(shell, CommonProgramsDir, folder + "Common_Programs\\");
     shell.ShowMessage(userCopied && commonCopied ? BackupDoneText : BackupIncompleteText);
+    return userCopied && commonCopied;
 }
 
-bool DistributeItems(ShellServices& shell) {
-    bool allMoved = true;
+TDistribution DistributeItems(ShellServices& shell) {
+    TDistribution result;
+    const auto isDue = [](const TStartMenu& entry) {
+        const std::optional<std::string>& root = entry.IsUser ? UserProgramsDir : CommonProgramsDir;
+        return entry.Category >= 0 && entry.Category < CategoryCount && root && !entry.Moved;
+    };
+    if (std::none_of(StartMenuItems.begin(), StartMenuItems.end(), isDue))
+        return result;
+    // Nothing is changed without a way back.
+    std::optional<TJournalWriter> journal = TJournalWriter::Start(shell);
+    if (!journal) {
+        result.Complete = false;
+        result.Stopped = true;
+        return result;
+    }
     // The names the Start menu shows for the files of each Programs folder, read before anything
     // moves. A moved entry's line is written into its category folder too; the line in the Programs
-    // folder stays, so that an entry moved back by hand gets its name again.
+    // folder stays, so that an entry moved back gets its name again.
     const auto namesIn = [&](const std::optional<std::string>& root) {
         return root ? LocalizedFileNames(shell, *root) : std::map<std::string, std::string>();
     };
     const std::map<std::string, std::string> commonNames = namesIn(CommonProgramsDir);
     const std::map<std::string, std::string> userNames = namesIn(UserProgramsDir);
-    for (const TStartMenu& entry : StartMenuItems) {
-        const int32_t c = entry.Category;
-        if (c < 0 || c >= CategoryCount)
-            continue;
-        const std::optional<std::string>& root = entry.IsUser ? UserProgramsDir : CommonProgramsDir;
-        if (!root)
-            continue;
-        const std::string target = *root + "\\" + CategoryNames[c];
-        if (!shell.FolderExists(target))
-            shell.CreateFolder(target);
-        const std::string name = FileNameOf(entry.Path);
-        if (!Report(shell,
-                    shell.ShellFileOperation(ShellOp::Move, entry.Path, target + "\\" + name))) {
-            allMoved = false;
-            continue;
+    std::map<std::string, bool> createdFolders; // category folder -> this distribution created it
+    std::set<std::string> changed;
+    const auto notifyChanged = [&] {
+        for (const std::string& folder : changed)
+            shell.NotifyFolderChanged(folder);
+    };
+    try {
+        for (TStartMenu& entry : StartMenuItems) {
+            if (!isDue(entry))
+                continue;
+            const std::string& root = *(entry.IsUser ? UserProgramsDir : CommonProgramsDir);
+            const std::string target = root + "\\" + CategoryNames[entry.Category];
+            if (!createdFolders.count(target)) {
+                const bool existed = shell.FolderExists(target);
+                if (!existed) {
+                    shell.CreateFolder(target);
+                    changed.insert(root);
+                }
+                createdFolders[target] = !existed;
+            }
+            const std::string name = FileNameOf(entry.Path);
+            TJournalMove move{entry.Path, target + "\\" + name, createdFolders[target]};
+            if (!Report(shell,
+                        shell.ShellFileOperation(ShellOp::Move, move.OldPath, move.NewPath))) {
+                result.Complete = false;
+                continue;
+            }
+            entry.Moved = true;
+            changed.insert(root);
+            changed.insert(target);
+            const std::map<std::string, std::string>& names =
+                entry.IsUser ? userNames : commonNames;
+            const auto line = names.find(shell.FoldedName(name));
+            if (line != names.end()) {
+                move.CreatedIni = !shell.PathExists(target + "\\desktop.ini");
+                if (const unsigned code =
+                        shell.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
+                    shell.ShowMessage(std::to_string(code));
+                    result.Complete = false;
+                } else {
+                    move.IniKey = name;
+                    move.IniValue = line->second;
+                }
+            }
+            if (!journal->Append(shell, move)) {
+                result.Complete = false;
+                break;
+            }
         }
-        const std::map<std::string, std::string>& names = entry.IsUser ? userNames : commonNames;
-        const auto line = names.find(shell.FoldedName(name));
-        if (line == names.end())
-            continue;
-        if (const unsigned code =
-                shell.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
-            shell.ShowMessage(std::to_string(code));
-            allMoved = false;
-        }
+    } catch (...) {
+        notifyChanged();
+        throw;
     }
-    return allMoved;
+    notifyChanged();
+    return result;
+}
+
+std::string DistributionReport(const TDistribution& result) {
+    if (result.Stopped)
+        return std::string();
+    return result.Complete ? DistributedText : DistributedIncompleteText;
 }

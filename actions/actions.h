@@ -16,15 +16,34 @@ extern const char* const BackupInsideStartMenuText;
 extern const char* const DistributedText;
 extern const char* const DistributedIncompleteText;
 
+// True when `folder` (ending in "\") holds a backup: its "Programs\" or "Common_Programs\"
+// folder holds anything.
+bool HoldsBackup(ShellServices& shell, const std::string& folder);
+
+// The backup folder offered beside the executable, without a trailing "\": `appDir` + "backup",
+// or where that holds a backup, the first of "backup 2", "backup 3", ... that holds none.
+std::string DefaultBackupFolder(ShellServices& shell, const std::string& appDir);
+
 // Copies the user's and the all-users Programs folders into `backupFolder` + "Programs\" and
-// + "Common_Programs\", then says whether both copies were made. An unusable folder text is
+// + "Common_Programs\", then says whether both copies were made, and returns that. An unusable
+// folder text, or a folder that holds a backup already (a copy into it would mix two states), is
 // refused with a message before anything is created. A folder that cannot be created throws
 // EInOutError and stops the action.
-void MakeBackup(ShellServices& shell, const std::string& backupFolder);
+bool MakeBackup(ShellServices& shell, const std::string& backupFolder);
 
-// Moves every assigned entry into the category folder of its own Programs folder, and after each
-// move that succeeded writes the entry's localized-name line, if its Programs folder's desktop.ini
-// has one, into the category folder's desktop.ini. Returns true when every move and write
-// succeeded; each failure shows its code and the loop goes on. A category folder that cannot be
-// created throws EInOutError and stops the loop there.
-bool DistributeItems(ShellServices& shell);
+// What a distribution did.
+struct TDistribution {
+    bool Complete = true; // every entry due was moved and named in its category folder
+    bool Stopped = false; // nothing moved: the journal could not be started (and said why)
+};
+
+// Moves every assigned entry that this run has not moved yet into the category folder of its own
+// Programs folder, and after each move that succeeded writes the entry's localized-name line, if
+// its Programs folder's desktop.ini has one, into the category folder's desktop.ini, and records
+// the move in the distribution's journal. Nothing moves when the journal cannot be started. Each
+// failed move shows its code and the loop goes on. A category folder that cannot be created throws
+// EInOutError and stops the loop there. The shell is told about every folder that changed.
+TDistribution DistributeItems(ShellServices& shell);
+
+// The message that ends a distribution; none when it stopped before it began.
+std::string DistributionReport(const TDistribution& result);

@@ -1,7 +1,8 @@
 // orvane-catalogue: runs the start-up scan with the real shell services and prints the catalogue,
-// one entry a line, as UTF-8. Options assign entries, make a backup and distribute, in that order,
-// so that the folder actions can be run and checked without the window.
+// one entry a line, as UTF-8. Options assign entries, make a backup, distribute and undo, in that
+// order, so that the folder actions can be run and checked without the window.
 #include "actions/actions.h"
+#include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/windows_shell.h"
@@ -18,15 +19,21 @@ namespace {
 
 const char* const Usage =
     "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--backup FOLDER] [--distribute]\n"
+    "                        [--undo]\n"
     "       orvane-catalogue --categories\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
     "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME\n"
     "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none).\n"
     "  --assign INDEX=CATEGORY  assigns entry INDEX to a category, numbered from 0 as\n"
     "                           --categories lists them (repeatable)\n"
-    "  --backup FOLDER          copies both Programs folders into FOLDER\n"
-    "  --distribute             moves every assigned entry into its category folder\n"
-    "  Messages are printed one a line.\n"
+    "  --backup FOLDER          copies both Programs folders into FOLDER, unless it holds\n"
+    "                           a backup already\n"
+    "  --distribute             moves every assigned entry into its category folder,\n"
+    "                           keeping a journal of the moves\n"
+    "  --undo                   moves the entries of the most recent distribution not yet\n"
+    "                           undone back where they were\n"
+    "  Messages are printed one a line. The exit status is 1 when the backup, the\n"
+    "  distribution or the undo is refused or incomplete.\n"
     "  --categories prints the category names, one a line, in category order, and nothing else.\n";
 
 void Print(const std::string& text) {
@@ -48,6 +55,7 @@ struct Options {
     std::vector<std::pair<long, long>> assignments;
     std::optional<std::string> backupFolder;
     bool distribute = false;
+    bool undo = false;
 };
 
 bool ParseNumber(const std::string& text, long& value) {
@@ -90,6 +98,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             options.categories = true;
         } else if (arg == "--distribute" && !options.distribute) {
             options.distribute = true;
+        } else if (arg == "--undo" && !options.undo) {
+            options.undo = true;
         } else {
             error = "unexpected argument '" + arg + "'";
             return std::nullopt;
@@ -136,12 +146,22 @@ int main() {
         StartMenuItems[static_cast<size_t>(index)].Category = static_cast<int32_t>(category);
     PrintCatalogue();
     try {
-        if (options->backupFolder)
-            MakeBackup(shell, *options->backupFolder);
-        if (options->distribute)
-            Print(
-                std::string(DistributeItems(shell) ? DistributedText : DistributedIncompleteText) +
-                "\n");
+        if (options->backupFolder && !MakeBackup(shell, *options->backupFolder))
+            return 1;
+        if (options->distribute) {
+            const TDistribution result = DistributeItems(shell);
+            const std::string report = DistributionReport(result);
+            if (!report.empty())
+                Print(report + "\n");
+            if (!result.Complete)
+                return 1;
+        }
+        if (options->undo) {
+            const TUndoResult result = UndoLastDistribution(shell);
+            Print(UndoReport(result) + "\n");
+            if (!result.Complete())
+                return 1;
+        }
     } catch (const EInOutError& e) {
         Print(ErrorBoxText(e.what()) + "\n");
         return 1;

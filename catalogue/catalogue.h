@@ -19,6 +19,7 @@ struct TStartMenu {
     int32_t Category = NoCategory; // 0..8 or NoCategory
     bool IsUser = false;           // false: all-users Programs folder; true: the user's
     std::string LocalizedName;     // the name the Start menu shows from desktop.ini; empty: none
+    bool Moved = false;            // this run moved it into its category folder (and not back)
 };
 
 // Process-wide catalogue state. An entry's index in StartMenuItems is its identity for the run.

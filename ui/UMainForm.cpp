@@ -1,6 +1,7 @@
 #include "ui/UMainForm.h"
 
 #include "actions/actions.h"
+#include "actions/journal.h"
 #include "catalogue/scan.h"
 #include "ui/controls.h"
 #include "ui/icon_loader.h"
@@ -246,6 +247,8 @@ void TMainForm::OnCommand(int id, int code) {
         return Button7Click();
     case ControlId::Button8:
         return Button8Click();
+    case ControlId::Button9:
+        return Button9Click();
     case ControlId::Label10:
         return Label10Click();
     case ControlId::Label13:
@@ -550,7 +553,9 @@ void TMainForm::TabSheet2Show() {
 void TMainForm::TabSheet3Show() {
     SetEnabled(ControlId::Button4, false);
     SetVisible(ControlId::Button6, false);
-    const std::string backup = AppDir + DefaultBackupFolderName;
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
+    const std::string backup = DefaultBackupFolder(shell_, AppDir);
     if (!shell_.FolderExists(backup))
         shell_.CreateFolder(backup);
     SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
@@ -638,9 +643,21 @@ void TMainForm::Button7Click() {
 }
 
 void TMainForm::Button8Click() {
-    const bool complete = DistributeItems(shell_);
+    const TDistribution result = DistributeItems(shell_);
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    if (result.Stopped)
+        return;
     SetEnabled(ControlId::Button8, false);
-    shell_.ShowMessage(complete ? DistributedText : DistributedIncompleteText);
+    shell_.ShowMessage(DistributionReport(result));
+}
+
+void TMainForm::Button9Click() {
+    const TUndoResult result = UndoLastDistribution(shell_);
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    // The entries moved back are where the catalogue says again: they can be distributed anew.
+    if (result.Found)
+        SetEnabled(ControlId::Button8, true);
+    shell_.ShowMessage(UndoReport(result));
 }
 
 void TMainForm::Label10Click() {

@@ -108,6 +108,7 @@ private:
     void Button6Click();
     void Button7Click();
     void Button8Click();
+    void Button9Click();
     void Label10Click();
     void Label13Click();
 

@@ -38,6 +38,7 @@ enum class ControlId : int {
     Label11,
     Label12,
     Label13,
+    Button9,
 };
 
 enum class TControlKind {
@@ -88,7 +89,7 @@ constexpr COLORREF PictureBackground = RGB(0xF0, 0xF0, 0xF0);
 constexpr const char* SupportAddress = "support@orvane.example";
 constexpr const char* ProductPageUrl = "https://lintrowe.example/";
 
-constexpr size_t ControlCount = 29;
+constexpr size_t ControlCount = 30;
 // Parents come before their children; on each parent, tab-stop controls are in tab order.
 extern const std::array<TControlLayout, ControlCount> FormLayout;
 

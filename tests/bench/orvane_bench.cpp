@@ -210,6 +210,7 @@ Figures Measure(int entries) {
     CountingShell shell;
     shell.common = temp.At("All\\Programs");
     shell.user = temp.At("User\\Programs");
+    shell.localAppData = temp.Path();
     MakeStartMenu(*shell.common, *shell.user, entries);
 
     ResetCatalogue();

@@ -79,8 +79,9 @@ e2e_screenshot() {
 }
 
 # Runs the driver with the given arguments and takes the screenshots it asks for (into
-# e2e_shots; cropped to the window when e2e_crop is 1). Its output goes to e2e_work/driver.log
-# and is shown as it comes. Returns the driver's status.
+# e2e_shots; cropped to the window when e2e_crop is 1); at a checkpoint it calls
+# `e2e_checkpoint NAME` where the caller defines it. Its output goes to e2e_work/driver.log and is
+# shown as it comes. Returns the driver's status.
 #
 # The output goes through a file, not a pipe: Wine's own long-lived processes (wineserver,
 # explorer.exe) may inherit the descriptor, and a pipe would then stay open until they end.
@@ -106,6 +107,12 @@ e2e_run_driver() {
                     e2e_screenshot "$file"
                 fi
                 echo "    screenshot: $file"
+                : >"$sync/$name.done"
+                ;;
+            "CHECKPOINT "*)
+                read -r _ name <<<"$line"
+                echo "    $line"
+                declare -F e2e_checkpoint >/dev/null && e2e_checkpoint "$name"
                 : >"$sync/$name.done"
                 ;;
             *) echo "    $line" ;;

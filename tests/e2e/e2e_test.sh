@@ -1,11 +1,13 @@
 #!/bin/bash
 # End-to-end test of the real Orvane.exe: a fresh sandbox Start menu under Wine, on a private Xvfb
 # display, driven from outside by orvane-e2e-driver.exe as a person would drive it (ticks, Next,
-# Back, a category button, the backup copy, the distribution). Afterwards the file system is
-# checked: the backup beside the executable equals the original folders, every ticked entry sits
-# in its category folder of its own Programs folder with its content unchanged, and nothing else
-# moved, went missing or was duplicated; a ticked entry with a Russian name from desktop.ini has its
-# line in its category folder's desktop.ini. Screenshots of the pages go to BUILD/e2e/screenshots.
+# Back, a category button, the backup copy, the distribution, the undo). The file system is checked
+# at the driver's checkpoint after the distribution: every ticked entry sits in its category folder
+# of its own Programs folder with its content unchanged, and nothing else moved, went missing or
+# was duplicated; a ticked entry with a Russian name from desktop.ini has its line in its category
+# folder's desktop.ini. Afterwards the backup beside the executable equals the original folders,
+# and after the undo both Programs folders are as they were, byte for byte. Screenshots of the
+# pages go to BUILD/e2e/screenshots.
 # Usage: e2e_test.sh REPO BUILD
 set -u
 [ $# -eq 2 ] || { echo "usage: e2e_test.sh REPO BUILD" >&2; exit 2; }
@@ -91,6 +93,21 @@ ORVANE_WINE_TIMEOUT=120 "$e2e_repo/scripts/wine-run.sh" "$e2e_build/app/orvane-c
     tr -d '\r' >"$e2e_work/catalogue.tsv"
 e2e_log "catalogue: $(wc -l <"$e2e_work/catalogue.tsv") entries"
 
+# After the distribution, before the undo: the Programs folders as the distribution left them.
+e2e_checkpoint() {
+    [ "$1" = distributed ] || return 0
+    snapshot "$e2e_common" >"$e2e_work/snapshots/common-after"
+    snapshot "$e2e_user" >"$e2e_work/snapshots/user-after"
+    for origin in common user; do
+        local root=$e2e_common
+        [ "$origin" = user ] && root=$e2e_user
+        for category in "${categories[@]}"; do
+            [ -f "$root/$category/desktop.ini" ] && ini_text "$root/$category/desktop.ini" \
+                >"$e2e_work/snapshots/$origin-$category.ini"
+        done
+    done
+}
+
 e2e_start_orvane OrvaneE2E 360 || exit 1
 e2e_log "driving Orvane"
 e2e_run_driver --mode full --timeout 300
@@ -159,8 +176,6 @@ fi
 
 # Each Programs folder after the distribution: the ticked entries inside their category folders,
 # their content unchanged, everything else where it was.
-snapshot "$e2e_common" >"$e2e_work/snapshots/common-after"
-snapshot "$e2e_user" >"$e2e_work/snapshots/user-after"
 expected_after "$e2e_work/snapshots/common-before" "$e2e_work/moves-common" \
     >"$e2e_work/snapshots/common-expected"
 expected_after "$e2e_work/snapshots/user-before" "$e2e_work/moves-user" \
@@ -184,13 +199,21 @@ for moved in "${localized[@]}"; do
     root=$e2e_common
     [ "$origin" = user ] && root=$e2e_user
     line=$(ini_text "$(find "$root" -maxdepth 1 -iname desktop.ini | head -n 1)" | grep -F "$name=")
-    kept=$(ini_text "$root/$category/desktop.ini" 2>/dev/null | grep -Fx "$line")
+    kept=$(grep -Fx "$line" "$e2e_work/snapshots/$origin-$category.ini" 2>/dev/null)
     if [ -n "$line" ] && [ "$kept" = "$line" ]; then
         ok "\"$name\" keeps its name in $category: $line"
     else
         fail "\"$name\" in $category: desktop.ini holds \"$kept\", expected \"$line\""
     fi
 done
+
+# "Вернуть как было" took every entry back and the category folders away.
+snapshot "$e2e_common" >"$e2e_work/snapshots/common-undone"
+snapshot "$e2e_user" >"$e2e_work/snapshots/user-undone"
+compare "all-users Programs after the undo: as before the distribution, byte for byte" \
+    "$e2e_work/snapshots/common-before" "$e2e_work/snapshots/common-undone"
+compare "user's Programs after the undo: as before the distribution, byte for byte" \
+    "$e2e_work/snapshots/user-before" "$e2e_work/snapshots/user-undone"
 
 e2e_stop_display
 echo "Screenshots: $e2e_shots"

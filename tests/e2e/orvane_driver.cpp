@@ -7,14 +7,16 @@
 // Usage: orvane-e2e-driver --app-dir DIR [--mode full|screenshots] [--sync-dir DIR]
 //                          [--timeout SECONDS]
 //   --app-dir DIR    the Windows folder Orvane.exe was started from (without a trailing "\")
-//   --mode full      the whole wizard: ticks, backup copy, distribution (the default)
+//   --mode full      the whole wizard: ticks, backup copy, distribution, undo (the default)
 //   --mode screenshots  the three pages only; nothing is copied or moved
-//   --sync-dir DIR   where the screenshot taker answers: at each "SHOT" line the driver waits for
-//                    DIR\NAME.done before it goes on; without it no screenshots are requested
+//   --sync-dir DIR   where the test script answers: at each "SHOT" or "CHECKPOINT" line the
+//                    driver waits for DIR\NAME.done before it goes on; without it there are no
+//                    screenshots and no checkpoints
 //   --timeout S      the limit for the whole run (default 300)
 //
 // Output lines that the test script reads:
 //   SHOT <name> <left> <top> <width> <height>  the window's screen rectangle, for a screenshot
+//   CHECKPOINT <name>                          the script may look at the folders now
 //   ASSIGN<TAB><category><TAB><caption>        an entry ticked into a category, by its caption
 //   RESULT PASS | RESULT FAIL <reason>
 #include "catalogue/catalogue.h"
@@ -353,9 +355,11 @@ const char* const kSelectAll = "Выделить все";
 const char* const kClearAll = "Снять выделение";
 const char* const kMakeCopy = "Сделать копию !";
 const char* const kStart = "Начать обработку";
+const char* const kUndo = "Вернуть как было";
 const char* const kWelcomeText = "Данная программа предназначена для наведения порядка";
 const char* const kBackupDone = "Резервная копия создана!";
 const char* const kDistributed = "Программы успешно распределены по категориям!";
+const char* const kUndone = "Все программы возвращены на прежние места!";
 constexpr int kMessageTextId = 0xFFFF; // the text of a standard message box
 
 std::string Trimmed(const std::string& text) {
@@ -554,8 +558,18 @@ private:
     TKernelHandle process_;
 };
 
-// The shot is taken by the test script; the driver waits for its answer file.
+// The test script answers some output lines (a screenshot taken, the folders recorded) with a
+// file NAME.done in the sync folder; the driver waits for it.
 std::wstring g_syncDir;
+
+void WaitForScript(const std::string& line, const std::string& name, const std::string& what) {
+    const std::wstring done = g_syncDir + L"\\" + Widen(name) + L".done";
+    DeleteFileW(done.c_str());
+    Print(line + "\n");
+    if (!WaitFor(
+            30, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, [] {}))
+        Fail(what + " \"" + name + "\" was not answered within 30 s");
+}
 
 void Screenshot(Orvane& orvane, const std::string& name) {
     if (g_syncDir.empty())
@@ -564,15 +578,19 @@ void Screenshot(Orvane& orvane, const std::string& name) {
     Pause(300);
     orvane.Settle();
     const RECT rect = ScreenRect(orvane.Main());
-    const std::wstring done = g_syncDir + L"\\" + Widen(name) + L".done";
-    DeleteFileW(done.c_str());
-    Print("SHOT " + name + " " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
-          std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top) +
-          "\n");
-    if (!WaitFor(
-            30, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, [] {}))
-        Fail("The screenshot \"" + name + "\" was not taken within 30 s");
+    WaitForScript("SHOT " + name + " " + std::to_string(rect.left) + " " +
+                      std::to_string(rect.top) + " " + std::to_string(rect.right - rect.left) +
+                      " " + std::to_string(rect.bottom - rect.top),
+                  name, "The screenshot");
     Log("screenshot " + name + " taken");
+}
+
+// Lets the test script look at the folders at this point of the run.
+void Checkpoint(const std::string& name) {
+    if (g_syncDir.empty())
+        return;
+    WaitForScript("CHECKPOINT " + name, name, "The checkpoint");
+    Log("checkpoint " + name + " passed");
 }
 
 void Orvane::ExpectMessage(const std::string& expected, double seconds, const char* shot) {
@@ -938,6 +956,16 @@ public:
             Log("\"Начать обработку\" is disabled now");
         }
         Report();
+        Checkpoint("distributed");
+        {
+            Step step("\"Вернуть как было\" moves every entry back");
+            orvane_.Press(kUndo);
+            orvane_.ExpectMessage(kUndone, 120);
+            if (!IsWindowEnabled(orvane_.RequireButton(kStart)))
+                Fail("\"Начать обработку\" is not enabled again after the undo");
+            if (IsWindowEnabled(orvane_.RequireButton(kUndo)))
+                Fail("\"Вернуть как было\" is still enabled with nothing left to undo");
+        }
         Close();
     }
 

@@ -1,4 +1,5 @@
 #include "actions/actions.h"
+#include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/model_fixture.h"
@@ -13,7 +14,19 @@ protected:
         UserProgramsDir = User;
     }
     void Add(const std::string& name, int32_t category, bool isUser) {
-        StartMenuItems.push_back({(isUser ? User : Common) + "\\" + name, category, isUser});
+        const std::string path = (isUser ? User : Common) + "\\" + name;
+        StartMenuItems.push_back({path, category, isUser});
+        shell.files.insert(path);
+    }
+    // The calls on the Start menu and the backup folders, without those that keep the journal.
+    std::vector<std::string> FolderCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& call : shell.calls) {
+            if (call.find(LocalAppData) == std::string::npos &&
+                call.rfind("GetSpecialFolder(", 0) != 0)
+                calls.push_back(call);
+        }
+        return calls;
     }
 };
 
@@ -21,9 +34,11 @@ protected:
 
 TEST_F(ActionsTest, BackupCreatesBothFoldersCopiesUserThenAllUsersAndReportsSuccess) {
     shell.folders.insert("D:\\backup");
-    MakeBackup(shell, "D:\\backup\\");
+    EXPECT_TRUE(MakeBackup(shell, "D:\\backup\\"));
     EXPECT_EQ(shell.calls,
               (std::vector<std::string>{
+                  "ListFolder(D:\\backup\\Programs\\*.*,63)",
+                  "ListFolder(D:\\backup\\Common_Programs\\*.*,63)",
                   "FolderExists(D:\\backup\\Programs\\)", "CreateFolder(D:\\backup\\Programs\\)",
                   "Copy(" + User + "\\*.* -> D:\\backup\\Programs\\)",
                   "FolderExists(D:\\backup\\Common_Programs\\)",
@@ -36,6 +51,8 @@ TEST_F(ActionsTest, BackupReusesExistingFoldersAndAddsTheMissingBackslash) {
     shell.folders = {"C:\\x\\backup\\Programs", "C:\\x\\backup\\Common_Programs"};
     MakeBackup(shell, "C:\\x\\backup");
     EXPECT_EQ(shell.calls, (std::vector<std::string>{
+                               "ListFolder(C:\\x\\backup\\Programs\\*.*,63)",
+                               "ListFolder(C:\\x\\backup\\Common_Programs\\*.*,63)",
                                "FolderExists(C:\\x\\backup\\Programs\\)",
                                "Copy(" + User + "\\*.* -> C:\\x\\backup\\Programs\\)",
                                "FolderExists(C:\\x\\backup\\Common_Programs\\)",
@@ -47,7 +64,7 @@ TEST_F(ActionsTest, AFailedCopyShowsItsCodeGoesOnAndTheBackupIsIncomplete) {
     shell.opResults[User + "\\*.*"] = {1223 + 1, false};
     MakeBackup(shell, "E:\\b\\");
     EXPECT_EQ(shell.messages, (std::vector<std::string>{"1224", BackupIncompleteText}));
-    EXPECT_EQ(shell.calls[6], "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)");
+    EXPECT_EQ(shell.calls[8], "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)");
 }
 
 TEST_F(ActionsTest, ACancelledCopyShowsNoNumberButTheBackupIsIncomplete) {
@@ -76,19 +93,21 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
     shell.calls.clear();
     shell.createFailures = {{"E:\\b\\Common_Programs", 5}};
     EXPECT_THROW(MakeBackup(shell, "E:\\b\\"), EInOutError);
-    EXPECT_EQ(shell.calls[2], "Copy(" + User + "\\*.* -> E:\\b\\Programs\\)");
+    EXPECT_EQ(shell.calls[4], "Copy(" + User + "\\*.* -> E:\\b\\Programs\\)");
     EXPECT_EQ(shell.calls.back(), "CreateFolder(E:\\b\\Common_Programs\\)");
 }
 
 TEST_F(ActionsTest, AnUnknownProgramsFolderIsNotCopiedAndTheBackupIsIncomplete) {
     UserProgramsDir.reset();
     MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                               "FolderExists(E:\\b\\Programs\\)", "CreateFolder(E:\\b\\Programs\\)",
-                               "FolderExists(E:\\b\\Common_Programs\\)",
-                               "CreateFolder(E:\\b\\Common_Programs\\)",
-                               "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)",
-                               "ShowMessage(" + std::string(BackupIncompleteText) + ")"}));
+    EXPECT_EQ(
+        shell.calls,
+        (std::vector<std::string>{
+            "ListFolder(E:\\b\\Programs\\*.*,63)", "ListFolder(E:\\b\\Common_Programs\\*.*,63)",
+            "FolderExists(E:\\b\\Programs\\)", "CreateFolder(E:\\b\\Programs\\)",
+            "FolderExists(E:\\b\\Common_Programs\\)", "CreateFolder(E:\\b\\Common_Programs\\)",
+            "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)",
+            "ShowMessage(" + std::string(BackupIncompleteText) + ")"}));
 }
 
 TEST_F(ActionsTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappens) {
@@ -162,8 +181,8 @@ TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) 
     Add("Chat.lnk", 4, true);
     const std::vector<TStartMenu> before = StartMenuItems;
 
-    EXPECT_TRUE(DistributeItems(shell));
-    EXPECT_EQ(shell.calls,
+    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_EQ(FolderCalls(),
               (std::vector<std::string>{
                   "FolderExists(" + Common + "\\Игры)", "CreateFolder(" + Common + "\\Игры)",
                   "Move(" + Common + "\\Games -> " + Common + "\\Игры\\Games)",
@@ -188,12 +207,9 @@ TEST_F(ActionsTest, AnExistingCategoryFolderIsReusedAndCreatedOnlyOnce) {
     Add("b.lnk", 8, false);
     Add("c.lnk", 1, false);
     Add("d.lnk", 1, false);
-    EXPECT_TRUE(DistributeItems(shell));
-    int creations = 0;
-    for (const std::string& call : shell.calls)
-        creations += call.rfind("CreateFolder(", 0) == 0;
-    EXPECT_EQ(creations, 1);
-    EXPECT_EQ(shell.calls[1], "Move(" + Common + "\\a.lnk -> " + Common + "\\Разное\\a.lnk)");
+    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_EQ(CallsStartingWith(FolderCalls(), "CreateFolder(").size(), 1u);
+    EXPECT_EQ(FolderCalls()[1], "Move(" + Common + "\\a.lnk -> " + Common + "\\Разное\\a.lnk)");
 }
 
 TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
@@ -204,12 +220,9 @@ TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
     shell.opResults[Common + "\\a.lnk"] = {2, false};
     shell.opResults[User + "\\c.lnk"] = {0x7C, false};
     shell.opResults[User + "\\d.lnk"] = {1223, true}; // cancelled: no number
-    EXPECT_FALSE(DistributeItems(shell));
+    EXPECT_FALSE(DistributeItems(shell).Complete);
     EXPECT_EQ(shell.messages, (std::vector<std::string>{"2", "124"}));
-    int moves = 0;
-    for (const std::string& call : shell.calls)
-        moves += call.rfind("Move(", 0) == 0;
-    EXPECT_EQ(moves, 4);
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 4u);
 }
 
 TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) {
@@ -223,12 +236,12 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) 
     } catch (const EInOutError& e) {
         EXPECT_EQ(ErrorBoxText(e.what()), "File access denied.");
     }
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"FolderExists(" + Common + "\\Развлечения)",
-                                                     "CreateFolder(" + Common + "\\Развлечения)",
-                                                     "Move(" + Common + "\\a.lnk -> " + Common +
-                                                         "\\Развлечения\\a.lnk)",
-                                                     "FolderExists(" + Common + "\\Графика)",
-                                                     "CreateFolder(" + Common + "\\Графика)"}));
+    EXPECT_EQ(FolderCalls(), (std::vector<std::string>{"FolderExists(" + Common + "\\Развлечения)",
+                                                       "CreateFolder(" + Common + "\\Развлечения)",
+                                                       "Move(" + Common + "\\a.lnk -> " + Common +
+                                                           "\\Развлечения\\a.lnk)",
+                                                       "FolderExists(" + Common + "\\Графика)",
+                                                       "CreateFolder(" + Common + "\\Графика)"}));
 }
 
 TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnlyAfterTheMove) {
@@ -239,40 +252,42 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
     shell.desktopInis[Common][FileNamesSection] = {{"notepad.lnk", "@%SystemRoot%\\n.dll,-7"},
                                                    {"Failing.lnk", "Сбой"}};
     shell.opResults[Common + "\\Failing.lnk"] = {2, false};
-    EXPECT_FALSE(DistributeItems(shell));
-    std::vector<std::string> writes;
-    for (const std::string& call : shell.calls)
-        if (call.rfind("WriteDesktopIni(", 0) == 0)
-            writes.push_back(call);
+    EXPECT_FALSE(DistributeItems(shell).Complete);
+    const std::vector<std::string> writes = CallsStartingWith(shell.calls, "WriteDesktopIni(");
     EXPECT_EQ(writes, (std::vector<std::string>{"WriteDesktopIni(" + Common +
                                                 "\\Утилиты,LocalizedFileNames,Notepad.lnk=@%"
                                                 "SystemRoot%\\n.dll,-7)"}));
-    EXPECT_EQ(shell.calls[2],
+    EXPECT_EQ(FolderCalls()[2],
               "Move(" + Common + "\\Notepad.lnk -> " + Common + "\\Утилиты\\Notepad.lnk)");
-    EXPECT_EQ(shell.calls[3], writes[0]);
+    EXPECT_EQ(FolderCalls()[3], writes[0]);
     EXPECT_EQ(shell.messages, (std::vector<std::string>{"2"}));
 
     // A line that cannot be written shows its code, and the distribution is incomplete.
     FakeShell failing;
+    failing.specialFolders = shell.specialFolders;
+    failing.folders.insert(LocalAppData);
     failing.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
     failing.iniWriteFailures[Common + "\\Утилиты"] = 5;
-    EXPECT_FALSE(DistributeItems(failing));
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Moved = false;
+    EXPECT_FALSE(DistributeItems(failing).Complete);
     EXPECT_EQ(failing.messages, (std::vector<std::string>{"5"}));
 }
 
 TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
     Add("a.lnk", NoCategory, false);
-    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(DistributeItems(shell).Complete);
     EXPECT_TRUE(shell.calls.empty());
     ResetCatalogue();
-    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(DistributeItems(shell).Complete);
     EXPECT_TRUE(shell.calls.empty());
+    EXPECT_TRUE(shell.textFiles.empty()); // no journal without a move
 }
 
 TEST_F(ActionsTest, EntriesOfAnUnknownProgramsFolderAreNeverMoved) {
     Add("a.lnk", 0, true);
     UserProgramsDir.reset();
-    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(DistributeItems(shell).Complete);
     EXPECT_TRUE(shell.calls.empty());
 }
 

@@ -8,11 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+// The recorded calls that begin with `prefix`, in order.
+inline std::vector<std::string> CallsStartingWith(const std::vector<std::string>& calls,
+                                                  const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& call : calls) {
+        if (call.rfind(prefix, 0) == 0)
+            found.push_back(call);
+    }
+    return found;
+}
 
 class ModelTest : public ::testing::Test {
 protected:
     static inline const std::string Common = "C:\\ProgramData\\Start Menu\\Programs";
     static inline const std::string User = "C:\\Users\\Ann\\Start Menu\\Programs";
+    static inline const std::string LocalAppData = "C:\\Users\\Ann\\AppData\\Local";
 
     FakeShell shell;
 
@@ -20,6 +33,8 @@ protected:
         ResetCatalogue();
         shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = Common;
         shell.specialFolders[CSIDL_PROGRAMS_ID] = User;
+        shell.specialFolders[CSIDL_LOCAL_APPDATA_ID] = LocalAppData;
+        shell.folders.insert(LocalAppData);
     }
     void TearDown() override { ResetCatalogue(); }
 };

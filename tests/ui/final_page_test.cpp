@@ -2,6 +2,7 @@
 #include "form_fixture.h"
 
 #include "actions/actions.h"
+#include "actions/journal.h"
 
 #include <algorithm>
 
@@ -67,6 +68,38 @@ TEST_F(FinalPage, AFolderThatCannotBeCreatedLeavesTheButtonEnabled) {
     EXPECT_EQ(errors, Names({"File access denied."}));
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_TRUE(IsEnabled(ControlId::Button8));
+}
+
+// "Вернуть как было" is offered while a journal holds moves not undone; after it, the ticks are
+// still there and the same choice can be distributed again.
+TEST_F(FinalPage, UndoIsOfferedAfterADistributionAndLetsTheChoiceBeDistributedAgain) {
+    const std::string writer = std::string(CommonDir) + "\\Writer.lnk";
+    shell.files = {writer, std::string(UserDir) + "\\Mail.lnk"};
+    Click(ControlId::Button4);
+    SetCheck(0, true);
+    GoToFinalPage();
+    EXPECT_FALSE(IsEnabled(ControlId::Button9));
+    Click(ControlId::Button8);
+    EXPECT_FALSE(shell.PathExists(writer));
+    EXPECT_FALSE(IsEnabled(ControlId::Button8));
+    EXPECT_TRUE(IsEnabled(ControlId::Button9));
+
+    Click(ControlId::Button9);
+    EXPECT_EQ(shell.messages.back(), UndoneText);
+    EXPECT_TRUE(shell.PathExists(writer));
+    EXPECT_FALSE(IsEnabled(ControlId::Button9));
+    EXPECT_TRUE(IsEnabled(ControlId::Button8));
+    EXPECT_EQ(Assignments(), Categories({0, NoCategory}));
+    Click(ControlId::Button8);
+    EXPECT_FALSE(shell.PathExists(writer));
+}
+
+// The offered backup folder holds no backup: a second copy never goes over the first.
+TEST_F(FinalPage, TheOfferedBackupFolderHoldsNoBackupYet) {
+    shell.files.insert(form->AppDir + "backup\\Programs\\Writer.lnk");
+    GoToFinalPage();
+    EXPECT_EQ(Text(ControlId::Edit1), form->AppDir + "backup 2\\");
+    EXPECT_TRUE(shell.FolderExists(form->AppDir + "backup 2"));
 }
 
 TEST_F(FinalPage, TheLinksOpenTheMailProgramAndTheWebPage) {

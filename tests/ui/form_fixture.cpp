@@ -9,6 +9,8 @@ FormTest::FormTest() {
     ResetCatalogue();
     shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = CommonDir;
     shell.specialFolders[CSIDL_PROGRAMS_ID] = UserDir;
+    shell.specialFolders[CSIDL_LOCAL_APPDATA_ID] = LocalAppData;
+    shell.folders.insert(LocalAppData);
 }
 
 FormTest::~FormTest() {

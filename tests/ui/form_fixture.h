@@ -24,6 +24,7 @@ class FormTest : public ::testing::Test {
 protected:
     static constexpr const char* CommonDir = "C:\\ProgramData\\Start Menu\\Programs";
     static constexpr const char* UserDir = "C:\\Users\\Olga\\Start Menu\\Programs";
+    static constexpr const char* LocalAppData = "C:\\Users\\Olga\\AppData\\Local";
 
     FormTest();
     ~FormTest() override;

@@ -269,6 +269,7 @@ TEST_F(Window, TextsAreAsDesigned) {
         {C::Label4, "Создать резервную копию в папке:"},
         {C::Button7, "Сделать копию !"},
         {C::Button8, "Начать обработку"},
+        {C::Button9, "Вернуть как было"},
         {C::Button2, "Выделить все"},
         {C::Button3, "Снять выделение"},
         {C::Label6,

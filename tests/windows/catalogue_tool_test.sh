@@ -26,6 +26,7 @@ expect_usage_error --assign 99999=1 --distribute
 expect_usage_error --backup
 expect_usage_error --backup 'C:\a' --backup 'C:\b'
 expect_usage_error --distribute --distribute
+expect_usage_error --undo --undo
 expect_usage_error --categories --distribute
 
 out=$("$run" "$exe")

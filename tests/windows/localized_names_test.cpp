@@ -47,6 +47,7 @@ TEST(LocalizedNames, AreShownAndKeptWhenEntriesMove) {
     const std::string common = temp.At("All\\Programs");
     shell.common = common;
     shell.user = temp.At("Мой\\Programs");
+    shell.localAppData = temp.Path();
     MakeFolders(common + "\\Accessories");
     MakeFolders(*shell.user);
     ASSERT_TRUE(MakeShortcut(common + "\\Notepad.lnk", NotepadPath()));
@@ -70,7 +71,7 @@ TEST(LocalizedNames, AreShownAndKeptWhenEntriesMove) {
     }
     EXPECT_EQ(captions, (std::map<std::string, std::string>{{"Accessories", "Стандартные"},
                                                             {"Notepad.lnk", "Блокнот"}}));
-    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(DistributeItems(shell).Complete);
     EXPECT_TRUE(shell.messages.empty());
 
     const std::string category = common + "\\" + CategoryNames[1];

@@ -23,7 +23,7 @@ protected:
     // and which questions were asked.
     bool DistributeAnswering(int answer, std::vector<std::string>& dialogs) {
         DialogWatcher watcher(answer);
-        const bool allMoved = DistributeItems(shell);
+        const bool allMoved = DistributeItems(shell).Complete;
         dialogs = watcher.Seen();
         return allMoved;
     }
@@ -145,7 +145,7 @@ TEST_F(Faults, AProgramsFolderThatCannotBeLocatedIsNeitherScannedNorCopiedNorWri
         Entry("Группа", true).Category = 4;
         Entry("Почта.lnk", true).Category = 4;
         shell.messages.clear();
-        EXPECT_TRUE(DistributeItems(shell));
+        EXPECT_TRUE(DistributeItems(shell).Complete);
         EXPECT_EQ(shell.messages, std::vector<std::string>{});
         EXPECT_EQ(Snapshot(user), Relocated(userBefore, {{"Группа", 4}, {"Почта.lnk", 4}}));
         EXPECT_EQ(Snapshot(At("cwd")), cwdBefore);
@@ -291,82 +291,11 @@ TEST_F(Faults, AReadOnlyProgramsFolderIsStillBackedUpAndDistributed) {
     for (TStartMenu& entry : StartMenuItems)
         entry.Category = entry.IsUser ? 1 : 0;
     shell.messages.clear();
-    EXPECT_TRUE(DistributeItems(shell));
+    EXPECT_TRUE(DistributeItems(shell).Complete);
     EXPECT_EQ(shell.messages, std::vector<std::string>{});
     EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Игры старые", 0}}));
     EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{"Мой.lnk", 1}}));
     SetFileAttributesW(Widen(Common()).c_str(), FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A second backup into the same folder after a shortcut changed and another was added: the shell
-// asks before it replaces the changed one. Answered "No", the first copy of it stays and the new
-// shortcut is copied; answered "Cancel", the copy stops there. Either way the copy counts as not
-// done, without a number, and the backup says it is incomplete. (Each box costs Wine about two
-// seconds to take down without a window manager, so there is one question per folder.)
-TEST_F(Faults, ASecondBackupAnsweredNoOrCancelKeepsTheFirstAndIsIncomplete) {
-    if (!CanShowWindows())
-        GTEST_SKIP() << "the shell's questions need a display (run under Xvfb)";
-    for (const int answer : {IDNO, IDCANCEL}) {
-        SCOPED_TRACE(answer == IDNO ? "No" : "Cancel");
-        ResetCatalogue();
-        const std::string base = At(answer == IDNO ? "no" : "cancel");
-        const std::string common = base + "\\All\\Programs";
-        const std::string user = base + "\\Мой\\Programs";
-        const std::string backup = base + "\\Копия\\";
-        for (const std::string& root : {common, user}) {
-            MakeFolders(root);
-            ASSERT_TRUE(WriteFile(root + "\\Почта.lnk", "mail " + root));
-        }
-        shell.common = common;
-        shell.user = user;
-        shell.messages.clear();
-        ScanStartMenu(shell);
-        MakeFolders(backup);
-        MakeBackup(shell, backup);
-        ASSERT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
-        const Tree firstUser = Snapshot(backup + "Programs");
-        const Tree firstCommon = Snapshot(backup + "Common_Programs");
-        for (const std::string& root : {common, user}) {
-            ASSERT_TRUE(WriteFile(root + "\\Почта.lnk", "changed mail " + root));
-            ASSERT_TRUE(WriteFile(root + "\\Новое.lnk", "new " + root));
-        }
-        const Tree commonNow = Snapshot(common);
-        const Tree userNow = Snapshot(user);
-
-        shell.messages.clear();
-        std::vector<std::string> dialogs;
-        {
-            DialogWatcher watcher(answer);
-            MakeBackup(shell, backup);
-            dialogs = watcher.Seen();
-        }
-        std::printf("second backup answered %s: %zu questions:", answer == IDNO ? "No" : "Cancel",
-                    dialogs.size());
-        for (const std::string& dialog : dialogs)
-            std::printf(" [%s]", dialog.c_str());
-        std::printf("\n");
-        EXPECT_EQ(dialogs.size(), 2u) << "the shell did not ask once per folder";
-        EXPECT_EQ(shell.messages, std::vector<std::string>{BackupIncompleteText});
-        const std::pair<const Tree*, std::pair<const Tree*, std::string>> copies[] = {
-            {&firstUser, {&userNow, backup + "Programs"}},
-            {&firstCommon, {&commonNow, backup + "Common_Programs"}}};
-        for (const auto& [first, now] : copies) {
-            const Tree second = Snapshot(now.second);
-            EXPECT_EQ(second.files.at("Почта.lnk"), first->files.at("Почта.lnk"));
-            if (answer == IDNO) {
-                EXPECT_EQ(second.files.size(), 2u) << second;
-                EXPECT_EQ(second.files.at("Новое.lnk"), now.first->files.at("Новое.lnk"));
-            } else {
-                // The new shortcut is copied only if the listing met it before the question.
-                EXPECT_LE(second.files.size(), 2u) << second;
-                if (second.files.count("Новое.lnk")) {
-                    EXPECT_EQ(second.files.at("Новое.lnk"), now.first->files.at("Новое.lnk"));
-                }
-            }
-        }
-        EXPECT_EQ(Snapshot(common), commonNow);
-        EXPECT_EQ(Snapshot(user), userNow);
-    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
-// Generated Start menus, backed up and distributed on real folders: the backup equals the
-// originals, every entry ends in its category folder exactly once, and nothing else changes.
+// Generated Start menus, backed up, distributed and undone on real folders: the backup equals the
+// originals and a second one never goes over it, every entry ends in its category folder exactly
+// once, nothing else changes, and the undo brings back the originals byte for byte.
 #include "windows/reliability/reliability.h"
+
+#include "actions/journal.h"
 
 #include "support/dialog_watcher.h"
 
@@ -44,14 +47,24 @@ TEST_P(RandomMenus, BackupEqualsTheOriginalsAndDistributionMovesEveryEntryExactl
         EXPECT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
         EXPECT_EQ(Snapshot(places.backup + "Programs"), userBefore);
         EXPECT_EQ(Snapshot(places.backup + "Common_Programs"), commonBefore);
+        shell.messages.clear();
+        EXPECT_FALSE(MakeBackup(shell, places.backup));
+        EXPECT_EQ(shell.messages.size(), 1u);
+        EXPECT_EQ(Snapshot(places.backup + "Programs"), userBefore);
+        EXPECT_EQ(Snapshot(places.backup + "Common_Programs"), commonBefore);
 
         shell.messages.clear();
-        EXPECT_TRUE(DistributeItems(shell));
+        EXPECT_TRUE(DistributeItems(shell).Complete);
         EXPECT_EQ(shell.messages, std::vector<std::string>{});
         EXPECT_EQ(WithoutNamesKept(places.common, plan.common),
                   Relocated(commonBefore, plan.common.entries));
         EXPECT_EQ(WithoutNamesKept(places.user, plan.user),
                   Relocated(userBefore, plan.user.entries));
+
+        EXPECT_EQ(UndoReport(UndoLastDistribution(shell)),
+                  plan.Moved() ? UndoneText : NothingToUndoText);
+        EXPECT_EQ(Snapshot(places.common), commonBefore);
+        EXPECT_EQ(Snapshot(places.user), userBefore);
 
         const size_t entries = StartMenuItems.size();
         const size_t files = commonBefore.files.size() + userBefore.files.size();

@@ -46,7 +46,11 @@ protected:
     TComScope com;
     TempFolder temp;
     SandboxedShell shell;
-    void SetUp() override { ResetCatalogue(); }
+    void SetUp() override {
+        ResetCatalogue();
+        MakeFolders(At("AppData"));
+        shell.localAppData = At("AppData");
+    }
     void TearDown() override { ResetCatalogue(); }
     std::string At(const std::string& relative) const { return temp.At(relative); }
     // The catalogue entry with this file name and origin.

@@ -1,0 +1,164 @@
+// The way back: backups that never mix, the journal of each distribution and the undo.
+#include "actions/actions.h"
+#include "actions/journal.h"
+#include "catalogue/catalogue.h"
+#include "support/model_fixture.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class UndoTest : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        CommonProgramsDir = Common;
+        UserProgramsDir = User;
+    }
+    std::string Add(const std::string& name, int32_t category, bool isUser) {
+        const std::string path = (isUser ? User : Common) + "\\" + name;
+        StartMenuItems.push_back({path, category, isUser});
+        shell.files.insert(path);
+        return path;
+    }
+    Names Undo() {
+        shell.messages.clear();
+        shell.ShowMessage(UndoReport(UndoLastDistribution(shell)));
+        return shell.messages;
+    }
+    bool Has(const std::string& path) { return shell.PathExists(path); }
+};
+
+TEST_F(UndoTest, ABackupNeverGoesIntoAFolderThatHoldsOneAndTheOfferedFolderHoldsNone) {
+    for (const char* copy : {"Programs", "Common_Programs"}) {
+        shell.calls.clear();
+        shell.files = {std::string("D:\\b\\") + copy + "\\Old.lnk"};
+        EXPECT_FALSE(MakeBackup(shell, "D:\\b"));
+        EXPECT_EQ(
+            shell.messages.back(),
+            "В папке \"D:\\b\\\" уже есть резервная копия. Укажите, пожалуйста, другую папку.");
+        for (const std::string& call : shell.calls)
+            EXPECT_TRUE(call.rfind("ListFolder(", 0) == 0 || call.rfind("ShowMessage(", 0) == 0)
+                << call;
+    }
+    // Empty copy folders hold no backup.
+    shell.files.clear();
+    shell.folders.insert("D:\\b\\Programs");
+    EXPECT_TRUE(MakeBackup(shell, "D:\\b\\"));
+
+    const std::string app = "C:\\Tools\\";
+    EXPECT_EQ(DefaultBackupFolder(shell, app), app + "backup");
+    shell.files.insert(app + "backup\\Programs\\a.lnk");
+    shell.files.insert(app + "backup 2\\Common_Programs\\b.lnk");
+    EXPECT_EQ(DefaultBackupFolder(shell, app), app + "backup 3");
+}
+
+// Two entries the user changed after the distribution stay where they are and are named; the rest
+// go back, and the category folders the distribution created go, with their desktop.ini lines.
+TEST_F(UndoTest, UndoMovesBackWhatIsUnchangedAndLeavesWhatTheUserChanged) {
+    const std::string writer = Add("Writer.lnk", 0, false);
+    Add("Games", 2, false);
+    shell.folders.insert(Common + "\\Games");
+    shell.files.insert(Common + "\\Games\\Chess.lnk");
+    const std::string mail = Add("Mail.lnk", 4, true);
+    const std::string notes = Add("Notes.lnk", 0, true);
+    const std::string old = Add("Old.lnk", 0, true);
+    // The user's office folder was there before, with a name line of its own.
+    shell.folders.insert(User + "\\Офисные");
+    shell.files.insert(User + "\\Офисные\\Own.lnk");
+    shell.desktopInis[User + "\\Офисные"][FileNamesSection] = {{"Own.lnk", "Своё"}};
+    shell.desktopInis[Common][FileNamesSection] = {{"Writer.lnk", "Писатель"}};
+    ASSERT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(Has(Common + "\\Игры\\Games\\Chess.lnk"));
+    EXPECT_TRUE(shell.desktopInis.count(Common + "\\Офисные"));
+    EXPECT_TRUE(CanUndo(shell));
+    EXPECT_EQ(shell.notified, Names({Common, Common + "\\Игры", Common + "\\Офисные", User,
+                                     User + "\\Интернет", User + "\\Офисные"}));
+    // One journal, a line a move: old path, new path, folder created, name line, file created.
+    ASSERT_EQ(shell.textFiles.size(), 1u);
+    const std::string journal = shell.textFiles.begin()->second;
+    EXPECT_EQ(journal.substr(0, journal.find('\n') + 1),
+              writer + "\t" + Common + "\\Офисные\\Writer.lnk\t1\tWriter.lnk=Писатель\t1\r\n");
+    EXPECT_NE(journal.find(notes + "\t" + User + "\\Офисные\\Notes.lnk\t0\t\t0\r\n"),
+              std::string::npos);
+
+    shell.files.erase(User + "\\Офисные\\Notes.lnk"); // renamed in its category folder
+    shell.files.insert(User + "\\Офисные\\Notes 2.lnk");
+    shell.files.insert(old); // a new file takes the old name
+    shell.notified.clear();
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 3 из 5. Остались где были:\n"
+                             "Old — прежнее имя уже занято\n"
+                             "Notes — перемещён или удалён после распределения"}));
+    for (const std::string& back : {writer, mail, Common + "\\Games\\Chess.lnk"})
+        EXPECT_TRUE(Has(back)) << back;
+    for (const std::string& gone : {Common + "\\Офисные", Common + "\\Игры", User + "\\Интернет"})
+        EXPECT_FALSE(Has(gone)) << gone;
+    EXPECT_TRUE(Has(User + "\\Офисные\\Old.lnk"));
+    EXPECT_EQ(shell.desktopInis[User + "\\Офисные"][FileNamesSection],
+              (std::vector<std::pair<std::string, std::string>>{{"Own.lnk", "Своё"}}));
+    EXPECT_EQ(shell.desktopInis[Common][FileNamesSection].size(), 1u); // the Programs folder's
+    EXPECT_EQ(shell.notified, Names({Common, User}));
+    // The entries moved back can be distributed again; the two left stay moved.
+    std::vector<bool> moved;
+    for (const TStartMenu& entry : StartMenuItems)
+        moved.push_back(entry.Moved);
+    EXPECT_EQ(moved, (std::vector<bool>{false, false, false, true, true}));
+
+    // What was left is left for good: a second undo has nothing to do.
+    EXPECT_FALSE(CanUndo(shell));
+    const auto files = shell.files;
+    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+    EXPECT_EQ(shell.files, files);
+}
+
+TEST_F(UndoTest, DistributionsAreUndoneNewestFirstAndAFailedMoveBackIsTriedAgain) {
+    const std::string a = Add("A.lnk", 0, false);
+    const std::string b = Add("B.lnk", NoCategory, false);
+    ASSERT_TRUE(DistributeItems(shell).Complete);
+    StartMenuItems[1].Category = 1;
+    shell.calls.clear();
+    ASSERT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
+              Names({"Move(" + b + " -> " + Common + "\\Утилиты\\B.lnk)"})); // A is not moved twice
+
+    shell.opResults[Common + "\\Утилиты\\B.lnk"] = {5, false};
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 0 из 1. Остались где были:\n"
+                             "B — не удалось переместить (код 5)"}));
+    EXPECT_TRUE(Has(Common + "\\Утилиты\\B.lnk"));
+    shell.opResults.clear();
+    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_TRUE(Has(b));
+    EXPECT_TRUE(Has(Common + "\\Офисные\\A.lnk"));
+    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_TRUE(Has(a));
+    EXPECT_FALSE(Has(Common + "\\Офисные"));
+    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+}
+
+// A distribution that stops half-way (a category folder that cannot be made) has recorded each
+// move as it was made: the undo moves back exactly those.
+TEST_F(UndoTest, ADistributionStoppedHalfWayIsUndoneExactly) {
+    const std::string a = Add("A.lnk", 0, true);
+    const std::string b = Add("B.lnk", 1, true);
+    shell.createFailures[User + "\\Утилиты"] = 183;
+    EXPECT_THROW(DistributeItems(shell), EInOutError);
+    ASSERT_FALSE(Has(a));
+    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_TRUE(Has(a));
+    EXPECT_TRUE(Has(b));
+    EXPECT_FALSE(Has(User + "\\Офисные"));
+}
+
+TEST_F(UndoTest, WithoutAJournalNothingMoves) {
+    Add("A.lnk", 0, false);
+    shell.appendFailure = 5;
+    const TDistribution result = DistributeItems(shell);
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_EQ(shell.messages,
+              Names({"Не удалось начать журнал перемещений (код 5), а без него "
+                     "распределение нельзя было бы отменить. Ничего не перемещено."}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("), Names{});
+    EXPECT_EQ(CallsStartingWith(shell.calls, "CreateFolder(" + Common), Names{});
+}
+
+} // namespace
