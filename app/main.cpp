@@ -1,13 +1,12 @@
 // Orvane's entry: the main window over the real Windows shell, and the message loop.
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
+#include "win32/common_controls.h"
 #include "win32/handles.h"
 #include "win32/system.h"
 #include "win32/text.h"
 
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include <exception>
 
@@ -29,14 +28,14 @@ int RunMessageLoop(const TMainForm& form) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // The program runs with the highest rights the user has, often from a downloads folder: no
-    // DLL may come from there.
+    // DLL may come from there. The common controls are loaded only after this.
     RestrictDllSearch();
-    INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
     // COM for the shell's copy, move and open operations, on this one UI thread.
     TComScope com;
     try {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), 0};
+        controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+        CommonControls().InitCommonControlsEx(&controls);
         WindowsShell shell;
         TMainForm form(shell);
         shell.SetOwnerWindow(form.Handle());

@@ -7,6 +7,7 @@
 #include "ui/icon_loader.h"
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
+#include "win32/common_controls.h"
 #include "win32/system.h"
 #include "win32/text.h"
 
@@ -494,12 +495,12 @@ void TMainForm::FormCreate() {
 
     HWND toolbar = Control(ControlId::ToolBar1);
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    ImageList2.reset(
-        ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK, CategoryCount, 0));
+    ImageList2.reset(CommonControls().ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK,
+                                                       CategoryCount, 0));
     for (int k = 0; k < CategoryCount; ++k) {
         TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
                                                  IMAGE_ICON, ImageSize, ImageSize, 0)));
-        ImageList_AddIcon(ImageList2.get(), icon.get());
+        CommonControls().ImageList_ReplaceIcon(ImageList2.get(), -1, icon.get());
     }
     SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
 

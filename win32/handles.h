@@ -51,6 +51,12 @@ template <class H, BOOL(WINAPI* FreeFunction)(H)> struct TMinusOneInvalid {
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Free(Handle handle) { FreeFunction(handle); }
 };
+// Image lists are freed through the common controls' table (win32/common_controls.h).
+struct TImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Invalid() { return nullptr; }
+    static void Free(Handle handle);
+};
 template <class H> struct TGdiObjectTraits {
     using Handle = H;
     static Handle Invalid() { return nullptr; }
@@ -58,7 +64,7 @@ template <class H> struct TGdiObjectTraits {
 };
 
 using TIcon = TOwned<TNullInvalid<HICON, DestroyIcon>>;
-using TImageList = TOwned<TNullInvalid<HIMAGELIST, ImageList_Destroy>>;
+using TImageList = TOwned<TImageListTraits>;
 using TFont = TOwned<TGdiObjectTraits<HFONT>>;
 using TBitmap = TOwned<TGdiObjectTraits<HBITMAP>>;
 using TMemoryDc = TOwned<TNullInvalid<HDC, DeleteDC>>;

@@ -10,6 +10,7 @@
 #include "support/folders.h"
 #include "support/sandboxed_shell.h"
 #include "ui/UMainForm.h"
+#include "win32/common_controls.h"
 #include "win32/handles.h"
 #include "win32/text.h"
 
@@ -308,7 +309,7 @@ const char* Verdict(bool holds) {
 
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
+    CommonControls().InitCommonControlsEx(&controls);
     TComScope com;
     std::vector<int> sizes = {20, 150, 500, 2000};
     if (argc > 1) {

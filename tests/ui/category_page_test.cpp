@@ -148,7 +148,7 @@ class ProgramIcons : public FormTest {
 protected:
     const std::map<std::string, COLORREF> colors = {
         {"Red", RGB(255, 0, 0)}, {"Green", RGB(0, 255, 0)}, {"Blue", RGB(0, 0, 255)}};
-    TImageList images{ImageList_Create(16, 16, ILC_COLOR32, 3, 0)};
+    TImageList images{CommonControls().ImageList_Create(16, 16, ILC_COLOR32, 3, 0)};
     std::mutex mutex;
     std::condition_variable released;
     bool held = true;
@@ -156,7 +156,7 @@ protected:
     void SetUp() override {
         for (const auto& entry : colors) {
             TIcon icon(SolidIcon(entry.second));
-            ImageList_AddIcon(images.get(), icon.get());
+            CommonControls().ImageList_ReplaceIcon(images.get(), -1, icon.get());
         }
         shell.iconList = images.get();
         shell.linkOverlay = 1;

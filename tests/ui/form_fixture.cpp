@@ -1,11 +1,9 @@
 #include "form_fixture.h"
 
-#include <commctrl.h>
-
 FormTest::FormTest() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), 0};
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+    CommonControls().InitCommonControlsEx(&controls);
     ResetCatalogue();
     shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = CommonDir;
     shell.specialFolders[CSIDL_PROGRAMS_ID] = UserDir;

@@ -7,6 +7,7 @@
 #include "support/fake_shell.h"
 #include "support/pixels.h"
 #include "ui/UMainForm.h"
+#include "win32/common_controls.h"
 #include "win32/system.h"
 #include "win32/text.h"
 

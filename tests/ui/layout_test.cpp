@@ -260,6 +260,17 @@ TEST_F(Window, OpensCentredAtItsLeastSizeWithItsCaptionFrameAndIcon) {
     EXPECT_NE(GetClassLongPtrW(form->Handle(), GCLP_HICON), 0u);
 }
 
+// The window has the version-6 common controls that the manifest asks for, and the program's table
+// holds them: a push button answers BCM_GETIDEALSIZE, which only version 6 knows (under Wine,
+// comctl32's DllGetVersion says 5.81 whichever version it acts as).
+TEST_F(Window, UsesTheVersion6CommonControls) {
+    EXPECT_EQ(CommonControls().Module, GetModuleHandleW(L"comctl32.dll"));
+    SIZE ideal{};
+    EXPECT_TRUE(
+        SendMessageW(Control(C::Button4), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+    EXPECT_GT(ideal.cx, 0);
+}
+
 TEST_F(Window, TextsAreAsDesigned) {
     const std::map<ControlId, std::string> texts = {
         {C::Button4, "Далее >"},
