@@ -28,8 +28,10 @@ int RunMessageLoop(const TMainForm& form) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // The program runs with the highest rights the user has, often from a downloads folder: no
-    // DLL may come from there. The common controls are loaded only after this.
+    // DLL may come from there. The common controls are loaded only after this, and the DLLs that
+    // system DLLs load by name are loaded from System32 first.
     RestrictDllSearch();
+    PreloadSystemLibraries();
     // COM for the shell's copy, move and open operations, on this one UI thread.
     TComScope com;
     try {

@@ -121,6 +121,7 @@ void PrintCatalogue() {
 
 int main() {
     RestrictDllSearch();
+    PreloadSystemLibraries();
     std::string error;
     const std::optional<Options> options = Parse(CommandLineArguments(), error);
     if (!options) {

@@ -47,3 +47,11 @@ TModule LoadSystemLibrary(const wchar_t* name) {
         return TModule();
     return TModule(LoadLibraryExW((std::wstring(folder) + L"\\" + name).c_str(), nullptr, 0));
 }
+
+void PreloadSystemLibraries() {
+    const wchar_t* const names[] = {
+        L"uxtheme.dll", L"userenv.dll",   L"setupapi.dll", L"apphelp.dll", L"propsys.dll",
+        L"dwmapi.dll",  L"cryptbase.dll", L"oleacc.dll",   L"clbcatq.dll", L"version.dll"};
+    for (const wchar_t* name : names)
+        LoadSystemLibrary(name).release();
+}

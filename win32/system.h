@@ -17,6 +17,12 @@ std::string ExpandEnvironment(const std::string& text);
 // search). Call it first thing, before any DLL outside the import table is loaded.
 void RestrictDllSearch();
 
+// Loads from System32, by full path, the system DLLs outside the KnownDLLs that Windows' own DLLs
+// load by name (the theme library, the desktop window manager's, ...), those that exist, so that
+// such a later load finds them loaded and does not search the program's folder. Call it right
+// after RestrictDllSearch; they stay loaded.
+void PreloadSystemLibraries();
+
 // A system DLL from System32 and nowhere else; empty when it is not there.
 TModule LoadSystemLibrary(const wchar_t* name);
 
