@@ -49,9 +49,12 @@ TModule LoadSystemLibrary(const wchar_t* name) {
 }
 
 void PreloadSystemLibraries() {
-    const wchar_t* const names[] = {
-        L"uxtheme.dll", L"userenv.dll",   L"setupapi.dll", L"apphelp.dll", L"propsys.dll",
-        L"dwmapi.dll",  L"cryptbase.dll", L"oleacc.dll",   L"clbcatq.dll", L"version.dll"};
+    // msimg32 too: the theme library loads it when it draws (Wine's by a search that ignores the
+    // restriction).
+    const wchar_t* const names[] = {L"uxtheme.dll",   L"userenv.dll", L"setupapi.dll",
+                                    L"apphelp.dll",   L"propsys.dll", L"dwmapi.dll",
+                                    L"cryptbase.dll", L"oleacc.dll",  L"clbcatq.dll",
+                                    L"version.dll",   L"msimg32.dll"};
     for (const wchar_t* name : names)
         LoadSystemLibrary(name).release();
 }
