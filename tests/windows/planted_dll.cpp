@@ -27,16 +27,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" {
 
 // msimg32.dll
-__declspec(dllexport) BOOL WINAPI TransparentBlt(HDC target, int x, int y, int width, int height,
-                                                 HDC source, int sx, int sy, int swidth,
-                                                 int sheight, UINT transparent) {
+__declspec(dllexport) BOOL WINAPI
+    TransparentBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
+                   int swidth, int sheight, UINT transparent) {
     return GdiTransparentBlt(target, x, y, width, height, source, sx, sy, swidth, sheight,
                              transparent);
 }
 
-__declspec(dllexport) BOOL WINAPI AlphaBlend(HDC target, int x, int y, int width, int height,
-                                             HDC source, int sx, int sy, int swidth, int sheight,
-                                             BLENDFUNCTION blend) {
+__declspec(dllexport) BOOL WINAPI
+    AlphaBlend(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
+               int swidth, int sheight, BLENDFUNCTION blend) {
     return GdiAlphaBlend(target, x, y, width, height, source, sx, sy, swidth, sheight, blend);
 }
 __declspec(dllexport) BOOL WINAPI GradientFill(HDC dc, PTRIVERTEX vertices, ULONG count,
@@ -53,6 +53,11 @@ __declspec(dllexport) HRESULT WINAPI GetThemeColor(HANDLE, int, int, int, COLORR
 }
 __declspec(dllexport) HRESULT WINAPI CloseThemeData(HANDLE) {
     return S_OK;
+}
+
+// version.dll, which Wine itself loads for every program and asks: no version information.
+__declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR, LPDWORD) {
+    return 0;
 }
 
 // dwmapi.dll: no composition.

@@ -1,40 +1,58 @@
 #!/bin/bash
-# DLLs named like those the program loads outside the KnownDLLs (the theme library, the image
-# blending library, the desktop window manager's), each leaving a marker file when it is loaded,
-# are put beside Orvane.exe, and Windows' search order is forced for those names (native DLLs
-# before Wine's own). The window must appear, and no marker may be written: no DLL comes from the
-# program's folder (the loader names the file as the import does, so markers are matched in any
-# letter case). Wine's own common controls take the theme library from the program's folder
-# when any program with their version 6 starts, before the program runs a line of its own; a
-# program that does nothing else (the UI test program listing its tests) shows whether they do
-# here, and the theme library is then not the program's to answer for.
+# DLLs named like system DLLs outside the KnownDLLs that a program, or the system DLLs it uses, may
+# load by name (the theme library, the desktop window manager's, the image blending library, the
+# version library and the rest the programs load from System32 first), each leaving a marker file
+# when it is loaded, are put beside Orvane.exe, and Windows' search order is forced for those names
+# (native DLLs before Wine's own). The window must appear, and no marker may be written: no DLL
+# comes from the program's folder (the loader names the file as the import does, so markers are
+# matched in any letter case). Wine itself loads some of them from the folder of any program: a
+# careful program that does nothing else (orvane-careful.exe) shows which, run beside the same DLLs
+# first, and only those are left out, saying so. The common controls are never planted: on Windows
+# the manifest binds them, and under Wine a native-first override of them changes how the DLLs they
+# load are searched.
 # Usage: planted_dlls_test.sh REPO BUILD
 set -u
 repo=$1
 build=$2
 . "$repo/scripts/wine-env.sh"
-folder=$WINEPREFIX/drive_c/OrvanePlanted
-names=(uxtheme msimg32 dwmapi)
-rm -rf "$folder" && mkdir -p "$folder" || exit 1
-cp "$build/app/Orvane.exe" "$folder/" || exit 1
+names=(uxtheme userenv setupapi apphelp propsys dwmapi cryptbase oleacc clbcatq version msimg32)
+overrides="$(IFS=,; echo "${names[*]}")=n,b"
+careful=$build/tests/windows/orvane-careful.exe
+
+# Wine's own processes start first, from another folder and without the overrides, so that none of
+# them inherits either: its server, kept running, and the desktop. A window from here waits for
+# the desktop (or starts it from here, if it is not up yet).
+(
+    cd "$WINEPREFIX/drive_c" || exit 1
+    wineserver -p 2>/dev/null # one already running is kept as it is
+    orvane_wine 0 explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    orvane_wine 60 "$careful" </dev/null >/dev/null 2>&1
+)
+
+# A new FOLDER holding PROGRAM and the planted DLLs.
+plant() {
+    rm -rf "$1" && mkdir -p "$1" && cp "$2" "$1/" || exit 1
+    for name in "${names[@]}"; do
+        cp "$build/tests/windows/orvane-planted.dll" "$1/$name.dll" || exit 1
+    done
+}
+loaded() { [ -n "$(find "$1" -iname "$2.dll.loaded")" ]; }
+
+# What Wine loads from a program's folder: the careful program beside the same DLLs.
+baseline=$WINEPREFIX/drive_c/OrvaneCareful
+plant "$baseline" "$careful"
+ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=60 \
+    "$repo/scripts/wine-run.sh" 'C:\OrvaneCareful\orvane-careful.exe' >/dev/null 2>&1
+wines=
 for name in "${names[@]}"; do
-    cp "$build/tests/windows/orvane-planted.dll" "$folder/$name.dll" || exit 1
+    loaded "$baseline" "$name" && wines+="${wines:+ }$name"
 done
-
-overrides=$(IFS=,; echo "${names[*]}")
-
-# What Wine's own DLLs load at the start of any program with the version-6 common controls.
-baseline=$WINEPREFIX/drive_c/OrvanePlantedBaseline
-rm -rf "$baseline" && mkdir -p "$baseline" || exit 1
-cp "$build/tests/ui/orvane-ui-tests.exe" "$build/tests/windows/orvane-planted.dll" "$baseline/" || exit 1
-mv "$baseline/orvane-planted.dll" "$baseline/uxtheme.dll"
-ORVANE_EXTRA_DLLOVERRIDES="uxtheme=n,b" "$repo/scripts/wine-run.sh" \
-    'C:\OrvanePlantedBaseline\orvane-ui-tests.exe' --gtest_list_tests >/dev/null 2>&1
-wine_loads_uxtheme=0
-[ -n "$(find "$baseline" -iname uxtheme.dll.loaded)" ] && wine_loads_uxtheme=1
 rm -rf "$baseline"
+echo "Wine itself loads from the folder of a careful program: ${wines:-nothing}"
 
-ORVANE_EXTRA_DLLOVERRIDES="$overrides=n,b" ORVANE_WINE_TIMEOUT=90 \
+folder=$WINEPREFIX/drive_c/OrvanePlanted
+plant "$folder" "$build/app/Orvane.exe"
+ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=90 \
     "$repo/scripts/wine-run.sh" 'C:\OrvanePlanted\Orvane.exe' >/dev/null 2>&1 &
 runner=$!
 window=
@@ -44,7 +62,8 @@ for _ in $(seq 300); do
     sleep 0.2
 done
 sleep 2 # the window paints its pages, which uses the theme library
-pkill -f 'OrvanePlanted.Orvane.exe' 2>/dev/null
+# Ends the runner's time limit, which ends the program with it.
+pkill -P "$runner" 2>/dev/null
 wait "$runner" 2>/dev/null
 
 failures=0
@@ -55,14 +74,14 @@ else
     failures=$((failures + 1))
 fi
 for name in "${names[@]}"; do
-    if [ "$name" = uxtheme ] && [ "$wine_loads_uxtheme" = 1 ]; then
-        echo "note: Wine's common controls load uxtheme.dll from the folder of any program at its" \
-            "start, so it says nothing about this one"
-    elif [ -n "$(find "$folder" -iname "$name.dll.loaded")" ]; then
+    if ! loaded "$folder" "$name"; then
+        echo "ok: $name.dll beside the program was not loaded"
+    elif [[ " $wines " == *" $name "* ]]; then
+        echo "note: $name.dll beside the program was loaded, as Wine loads it for the careful" \
+            "program too, so it says nothing about this one"
+    else
         echo "FAIL: $name.dll was loaded from the program's folder"
         failures=$((failures + 1))
-    else
-        echo "ok: $name.dll beside the program was not loaded"
     fi
 done
 rm -rf "$folder"
