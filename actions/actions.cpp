@@ -161,12 +161,27 @@ bool MakeBackup(ShellServices& shell, const std::string& backupFolder) {
     return userCopied && commonCopied;
 }
 
+namespace {
+
+// What the shell or the file system says when a folder may not be changed: the system's code and
+// the shell's own one for a source it may not touch (DE_ACCESSDENIEDSRC).
+bool IsAccessDenied(unsigned code) {
+    return code == 5 || code == 0x78;
+}
+
+} // namespace
+
 TDistribution DistributeItems(ShellServices& shell) {
     TDistribution result;
-    const auto isDue = [](const TStartMenu& entry) {
-        const std::optional<std::string>& root = entry.IsUser ? UserProgramsDir : CommonProgramsDir;
-        return entry.Category >= 0 && entry.Category < CategoryCount && root && !entry.Moved;
+    const auto rootOf = [](const TStartMenu& entry) -> const std::optional<std::string>& {
+        return entry.IsUser ? UserProgramsDir : CommonProgramsDir;
     };
+    const auto isAssigned = [&](const TStartMenu& entry) {
+        return entry.Category >= 0 && entry.Category < CategoryCount && rootOf(entry);
+    };
+    for (const TStartMenu& entry : StartMenuItems)
+        result.MovedBefore += isAssigned(entry) && entry.Moved;
+    const auto isDue = [&](const TStartMenu& entry) { return isAssigned(entry) && !entry.Moved; };
     if (std::none_of(StartMenuItems.begin(), StartMenuItems.end(), isDue))
         return result;
     // Nothing is changed without a way back.
@@ -185,33 +200,74 @@ TDistribution DistributeItems(ShellServices& shell) {
     const std::map<std::string, std::string> commonNames = namesIn(CommonProgramsDir);
     const std::map<std::string, std::string> userNames = namesIn(UserProgramsDir);
     std::map<std::string, bool> createdFolders; // category folder -> this distribution created it
+    std::set<std::string> filled;               // category folders something was moved into
+    std::set<std::string> refused;              // Programs folders this user may not change
     std::set<std::string> changed;
-    const auto notifyChanged = [&] {
+    // A Programs folder that refuses access keeps all its entries; the other one goes on.
+    const auto refuse = [&](const std::string& root) {
+        refused.insert(root);
+        result.Complete = false;
+        shell.ShowMessage("Папку \"" + root +
+                          "\" может изменять только администратор, поэтому её программы остались "
+                          "на месте. Чтобы распределить их, запустите Orvane от имени "
+                          "администратора.");
+    };
+    const auto finish = [&] {
+        // A category folder made for entries that did not arrive is not left empty.
+        for (const auto& [folder, created] : createdFolders) {
+            if (created && !filled.count(folder))
+                shell.RemoveFolder(folder);
+        }
         for (const std::string& folder : changed)
             shell.NotifyFolderChanged(folder);
     };
     try {
         for (TStartMenu& entry : StartMenuItems) {
-            if (!isDue(entry))
+            if (!isDue(entry) || refused.count(*rootOf(entry)))
                 continue;
-            const std::string& root = *(entry.IsUser ? UserProgramsDir : CommonProgramsDir);
+            const std::string& root = *rootOf(entry);
             const std::string target = root + "\\" + CategoryNames[entry.Category];
             if (!createdFolders.count(target)) {
                 const bool existed = shell.FolderExists(target);
                 if (!existed) {
-                    shell.CreateFolder(target);
+                    try {
+                        shell.CreateFolder(target);
+                    } catch (const EInOutError& e) {
+                        if (!IsAccessDenied(static_cast<unsigned>(e.Code())))
+                            throw;
+                        refuse(root);
+                        continue;
+                    }
                     changed.insert(root);
                 }
                 createdFolders[target] = !existed;
             }
             const std::string name = FileNameOf(entry.Path);
             TJournalMove move{entry.Path, target + "\\" + name, createdFolders[target]};
-            if (!Report(shell,
-                        shell.ShellFileOperation(ShellOp::Move, move.OldPath, move.NewPath))) {
+            const ShellOpResult moved =
+                shell.ShellFileOperation(ShellOp::Move, move.OldPath, move.NewPath);
+            if (moved.Aborted) {
+                // The user cancelled the shell's dialog: the distribution stops here.
+                result.Complete = false;
+                break;
+            }
+            if (IsAccessDenied(moved.Code)) {
+                refuse(root);
+                continue;
+            }
+            if (moved.Code != 0) {
+                shell.ShowMessage(std::to_string(moved.Code));
+                result.Complete = false;
+                continue;
+            }
+            // The shell's word is checked: Wine's, for one, reports a move it was refused as done.
+            if (!shell.PathExists(move.NewPath) || shell.PathExists(move.OldPath)) {
+                shell.ShowMessage("Не удалось переместить \"" + move.OldPath + "\".");
                 result.Complete = false;
                 continue;
             }
             entry.Moved = true;
+            filled.insert(target);
             changed.insert(root);
             changed.insert(target);
             const std::map<std::string, std::string>& names =
@@ -234,15 +290,19 @@ TDistribution DistributeItems(ShellServices& shell) {
             }
         }
     } catch (...) {
-        notifyChanged();
+        finish();
         throw;
     }
-    notifyChanged();
+    finish();
     return result;
 }
 
 std::string DistributionReport(const TDistribution& result) {
     if (result.Stopped)
         return std::string();
-    return result.Complete ? DistributedText : DistributedIncompleteText;
+    std::string text = result.Complete ? DistributedText : DistributedIncompleteText;
+    if (result.MovedBefore > 0)
+        text += "\nПрограммы, перемещённые раньше (" + std::to_string(result.MovedBefore) +
+                "), повторно не перемещались.";
+    return text;
 }

@@ -2,6 +2,7 @@
 // assigned entries into category folders.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class ShellServices;
@@ -33,16 +34,21 @@ bool MakeBackup(ShellServices& shell, const std::string& backupFolder);
 
 // What a distribution did.
 struct TDistribution {
-    bool Complete = true; // every entry due was moved and named in its category folder
-    bool Stopped = false; // nothing moved: the journal could not be started (and said why)
+    bool Complete = true;   // every entry due was moved and named in its category folder
+    bool Stopped = false;   // nothing moved: the journal could not be started (and said why)
+    size_t MovedBefore = 0; // assigned entries this run had moved already: left where they are
 };
 
 // Moves every assigned entry that this run has not moved yet into the category folder of its own
 // Programs folder, and after each move that succeeded writes the entry's localized-name line, if
 // its Programs folder's desktop.ini has one, into the category folder's desktop.ini, and records
-// the move in the distribution's journal. Nothing moves when the journal cannot be started. Each
-// failed move shows its code and the loop goes on. A category folder that cannot be created throws
-// EInOutError and stops the loop there. The shell is told about every folder that changed.
+// the move in the distribution's journal. Nothing moves when the journal cannot be started. A
+// Programs folder that refuses access (no administrator rights) keeps its entries, with one
+// message naming it, and the other folder's entries still move. Each other failed move shows its
+// code and the loop goes on; a cancel in the shell's dialog stops it. A category folder that
+// cannot be created for another reason throws EInOutError and stops the loop there. A category
+// folder this distribution created and nothing reached is removed again, and the shell is told
+// about every folder that changed.
 TDistribution DistributeItems(ShellServices& shell);
 
 // The message that ends a distribution; none when it stopped before it began.

@@ -10,22 +10,6 @@
 
 #include <exception>
 
-namespace {
-
-int RunMessageLoop(const TMainForm& form) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab and the arrow keys move between controls as in a dialog.
-        if (form.Handle() && IsDialogMessageW(form.Handle(), &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-} // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // The program runs with the highest rights the user has, often from a downloads folder: no
     // DLL may come from there. The common controls are loaded only after this, and the DLLs that

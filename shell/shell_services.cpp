@@ -5,21 +5,21 @@ EInOutError::EInOutError(int code) : std::runtime_error(IoErrorText(code)), code
 std::string IoErrorText(int code) {
     switch (code) {
     case 2:
-        return "File not found";
+        return "Файл не найден";
     case 3:
-        return "Invalid filename";
+        return "Неверное имя файла";
     case 4:
-        return "Too many open files";
+        return "Слишком много открытых файлов";
     case 5:
-        return "File access denied";
+        return "Отказано в доступе к файлу";
     case 100:
-        return "Read beyond end of file";
+        return "Чтение за концом файла";
     case 101:
-        return "Disk full";
+        return "Диск переполнен";
     case 106:
-        return "Invalid numeric input";
+        return "Неверный числовой ввод";
     default:
-        return "I/O error " + std::to_string(code);
+        return "Ошибка ввода-вывода " + std::to_string(code);
     }
 }
 

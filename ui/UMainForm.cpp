@@ -30,6 +30,13 @@ ItemIconInfo UnpackIcon(LPARAM packed) {
 }
 constexpr int ImageSize = 16; // category and program icons
 
+// Whether the user chose a high-contrast scheme, whose colours links must keep to.
+bool IsHighContrast() {
+    HIGHCONTRASTW contrast{sizeof(contrast)};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 ControlId PageId(int page) {
     return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
 }
@@ -65,6 +72,20 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Window life and messages
 
+void ProcessMessage(const TMainForm& form, MSG& message) {
+    if (form.Handle() && IsDialogMessageW(form.Handle(), &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+int RunMessageLoop(const TMainForm& form) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        ProcessMessage(form, message);
+    return static_cast<int>(message.wParam);
+}
+
 TMainForm::TMainForm(ShellServices& shell, TErrorReporter reporter)
     : shell_(shell), reporter_(std::move(reporter)) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -80,7 +101,7 @@ TMainForm::TMainForm(ShellServices& shell, TErrorReporter reporter)
                     FormDesignSize.cx, FormDesignSize.cy, nullptr, nullptr, instance, this);
     // A window whose controls could not all be created is not made at all.
     if (!handle_)
-        throw std::runtime_error(creationFailure_.empty() ? "The main window cannot be created"
+        throw std::runtime_error(creationFailure_.empty() ? "Не удаётся создать главное окно"
                                                           : creationFailure_);
     CenterOnMonitor(handle_, MinimumSize());
     PlaceControls();
@@ -179,6 +200,17 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_SETFOCUS:
         RestoreFocus();
         return 0;
+    case WM_CLOSE:
+        // Closing would pull the window from under the running action.
+        if (busy_)
+            return 0;
+        break;
+    case WM_SYSCOLORCHANGE:
+        // The common controls take new system colours only when told.
+        for (ControlId id : {ControlId::ToolBar1, ControlId::ListView1})
+            SendMessageW(Control(id), WM_SYSCOLORCHANGE, wParam, lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
     case WM_DESTROY:
         if (iconLoader_)
             iconLoader_->Close();
@@ -202,7 +234,7 @@ template <class Action> void TMainForm::Guarded(Action&& action) {
     } catch (const std::exception& e) {
         ReportFailure(e.what());
     } catch (...) {
-        ReportFailure("Unknown error");
+        ReportFailure("Неизвестная ошибка");
     }
 }
 
@@ -226,6 +258,10 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::OnCommand(int id, int code) {
+    // While the shell copies or moves, its dialogs let this window's messages through: nothing
+    // may start inside that action.
+    if (busy_)
+        return;
     for (const TToolButton& button : CategoryButtons)
         if (button.Command == id)
             return ToolButtonClick(button);
@@ -292,7 +328,9 @@ void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
 LRESULT TMainForm::OnCtlColorStatic(HDC dc, HWND control) {
     const TControlLayout* layout = LayoutOfWindow(control);
     const bool link = layout && layout->Kind == TControlKind::Link;
-    SetTextColor(dc, link ? LinkColor : GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(dc, !link              ? GetSysColor(COLOR_BTNTEXT)
+                     : IsHighContrast() ? GetSysColor(COLOR_HOTLIGHT)
+                                        : LinkColor);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); // system brush: not freed
 }
@@ -467,10 +505,15 @@ void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
 }
 
 void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
-    if (index >= icons_.size() || icons_[index])
+    if (index >= icons_.size())
         return;
-    icons_[index] = icon;
-    ++iconsArrived_;
+    std::optional<ItemIconInfo>& known = icons_[index];
+    // A lookup given up as stalled arrives without an icon; its late answer may still fill it in.
+    if (known && (known->Image >= 0 || icon.Image < 0))
+        return;
+    if (!known)
+        ++iconsArrived_;
+    known = icon;
     if (rowOf_[index] >= 0)
         ShowIcon(rowOf_[index], icon);
     if (IconsOutstanding() == 0) {
@@ -640,20 +683,36 @@ void TMainForm::Button6Click() {
 }
 
 void TMainForm::Button7Click() {
+    TFlagScope busy(busy_);
     MakeBackup(shell_, WindowText(Control(ControlId::Edit1)));
 }
 
 void TMainForm::Button8Click() {
-    const TDistribution result = DistributeItems(shell_);
+    TDistribution result;
+    {
+        TFlagScope busy(busy_);
+        try {
+            result = DistributeItems(shell_);
+        } catch (...) {
+            SetEnabled(ControlId::Button9, CanUndo(shell_));
+            throw;
+        }
+    }
     SetEnabled(ControlId::Button9, CanUndo(shell_));
     if (result.Stopped)
         return;
-    SetEnabled(ControlId::Button8, false);
+    // What is left after an incomplete distribution can be distributed again.
+    if (result.Complete)
+        SetEnabled(ControlId::Button8, false);
     shell_.ShowMessage(DistributionReport(result));
 }
 
 void TMainForm::Button9Click() {
-    const TUndoResult result = UndoLastDistribution(shell_);
+    TUndoResult result;
+    {
+        TFlagScope busy(busy_);
+        result = UndoLastDistribution(shell_);
+    }
     SetEnabled(ControlId::Button9, CanUndo(shell_));
     // The entries moved back are where the catalogue says again: they can be distributed anew.
     if (result.Found)

@@ -29,6 +29,16 @@ struct TToolButton {
 // Shows the text of a failure that no handler dealt with (the standard error box).
 using TErrorReporter = std::function<void(const std::string& text)>;
 
+class TMainForm;
+
+// One message from the queue as the program's message loop handles it: the window's dialog
+// keyboard first (Tab, Shift+Tab and the arrows between its controls), else translated and
+// dispatched.
+void ProcessMessage(const TMainForm& form, MSG& message);
+
+// The program's message loop, until the window is closed; returns the exit code.
+int RunMessageLoop(const TMainForm& form);
+
 class TMainForm {
 public:
     // Creates the window, still hidden, with all its controls, and runs FormCreate. Without a
@@ -123,6 +133,7 @@ private:
     bool created_ = false;              // WM_CREATE made every control
     std::string creationFailure_;       // why it could not
     bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
+    bool busy_ = false;                 // a backup, distribution or undo is running
     HWND lastFocus_ = nullptr;
 
     TImageList ImageList2; // category icons

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -36,8 +37,8 @@ TWindowKind KindOf(TControlKind kind) {
     case TControlKind::ToolBar:
         // Placed and sized by PlaceControls alone; buttons wrap onto more rows when narrow.
         return {TOOLBARCLASSNAMEW,
-                TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                    CCS_NODIVIDER,
+                WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_WRAPABLE | CCS_NORESIZE |
+                    CCS_NOPARENTALIGN | CCS_NODIVIDER,
                 0};
     case TControlKind::ListView:
         // The list's image list belongs to the form, not to the list.
@@ -48,6 +49,86 @@ TWindowKind KindOf(TControlKind kind) {
         return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     }
     throw std::logic_error("unknown control kind");
+}
+
+// The index of a tool bar's button that is pressed in (not greyed), or 0.
+int CurrentButton(HWND toolbar, int count) {
+    for (int index = 0; index < count; ++index) {
+        TBBUTTON button{};
+        SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&button));
+        if (!(button.fsState & TBSTATE_INDETERMINATE))
+            return index;
+    }
+    return 0;
+}
+
+// The tool bar from the keyboard, the same with every version of the common controls: the arrows
+// move the highlight between its buttons, Space and Enter press the highlighted one (its command
+// goes to the parent, as a click's does). The highlight starts on the button pressed in.
+LRESULT CALLBACK ToolBarKeysProc(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(toolbar, GWLP_USERDATA));
+    const auto count = [&] {
+        return static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    };
+    // The highlighted button; the one pressed in when none is (the mouse took it away).
+    const auto hot = [&] {
+        const auto index = static_cast<int>(SendMessageW(toolbar, TB_GETHOTITEM, 0, 0));
+        return index >= 0 && index < count() ? index : CurrentButton(toolbar, count());
+    };
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter too, which the dialog keyboard would otherwise take for the default button.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+        return DLGC_WANTARROWS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_SETFOCUS: {
+        // After the tool bar's own handling, which may highlight the first button.
+        const LRESULT result = CallWindowProcW(original, toolbar, message, wParam, lParam);
+        SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(CurrentButton(toolbar, count())),
+                     0);
+        return result;
+    }
+    case WM_KILLFOCUS:
+        SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+        break;
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN: {
+            const int step = wParam == VK_LEFT || wParam == VK_UP ? -1 : 1;
+            const int next = std::min(std::max(hot() + step, 0), count() - 1);
+            SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+            return 0;
+        }
+        case VK_SPACE:
+        case VK_RETURN: {
+            TBBUTTON button{};
+            if (SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(hot()),
+                             reinterpret_cast<LPARAM>(&button)))
+                SendMessageW(GetParent(toolbar), WM_COMMAND,
+                             MAKEWPARAM(button.idCommand, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(toolbar));
+            return 0;
+        }
+        default:
+            break;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == L' ' || wParam == L'\r')
+            return 0; // handled as keys: no beep
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(toolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcW(original, toolbar, message, wParam, lParam);
 }
 
 } // namespace
@@ -66,7 +147,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HICON icon, HICON sm
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name;
     if (!RegisterClassExW(&wc))
-        throw std::runtime_error("The window class " + Narrow(name) + " cannot be registered");
+        throw std::runtime_error("Не удаётся зарегистрировать класс окна " + Narrow(name));
 }
 
 HWND CreateControl(const TControlLayout& layout, HWND parent, bool hidden) {
@@ -77,9 +158,12 @@ HWND CreateControl(const TControlLayout& layout, HWND parent, bool hidden) {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)),
                         GetModuleHandleW(nullptr), nullptr);
     if (!control)
-        throw std::runtime_error(std::string("The control ") + layout.Name + " cannot be created");
+        throw std::runtime_error(std::string("Не удаётся создать элемент окна ") + layout.Name);
     if (layout.Kind == TControlKind::ToolBar) {
         SendMessageW(control, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        SetWindowLongPtrW(
+            control, GWLP_USERDATA,
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolBarKeysProc)));
     } else if (layout.Kind == TControlKind::ListView) {
         ListView_SetExtendedListViewStyle(control, LVS_EX_CHECKBOXES);
         // The one column, seen only in the report style; its width follows the DPI.

@@ -24,7 +24,8 @@ struct TIconLoader::TState {
     bool stopped = false;
     int generation = 0;          // only the worker of this generation takes entries
     bool busy = false;           // that worker is in a lookup ...
-    Clock::time_point busySince; // ... since then
+    Clock::time_point busySince; // ... since then ...
+    size_t busyIndex = 0;        // ... of this entry
     int workers = 0;             // worker threads still running ...
     int stalled = 0;             // ... of which left behind in a stalled lookup
 };
@@ -44,6 +45,7 @@ void TIconLoader::Work(std::shared_ptr<TState> state, int generation) {
         state->waiting.pop_front();
         state->busy = true;
         state->busySince = Clock::now();
+        state->busyIndex = index;
         const std::string path = state->paths[index];
         lock.unlock();
         ItemIconInfo icon;
@@ -65,7 +67,9 @@ void TIconLoader::Work(std::shared_ptr<TState> state, int generation) {
     state->changed.notify_all();
 }
 
-// Starts the first worker, and a new one whenever the current one stalls in a lookup.
+// Starts the first worker, and a new one whenever the current one stalls in a lookup. The stalled
+// entry counts as delivered without an icon at once, so that the window waits for it no longer; a
+// late answer is delivered too.
 void TIconLoader::Supervise(std::shared_ptr<TState> state) {
     std::unique_lock<std::mutex> lock(state->mutex);
     Spawn(state);
@@ -74,6 +78,7 @@ void TIconLoader::Supervise(std::shared_ptr<TState> state) {
             ++state->generation;
             ++state->stalled;
             state->busy = false;
+            state->deliver(state->busyIndex, ItemIconInfo{});
             Spawn(state);
             continue;
         }

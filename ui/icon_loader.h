@@ -15,13 +15,14 @@
 
 class TIconLoader {
 public:
-    // Called on a worker thread, once per entry, with the entry's index and icon. It must be
+    // Called on a worker thread, once per entry, with the entry's index and icon; for an entry
+    // whose lookup stalled, first without an icon and again if the shell answers late. It must be
     // quick (the window posts a message).
     using TDelivery = std::function<void(size_t index, ItemIconInfo icon)>;
 
     // Starts looking up the icons of `paths` in their order. A lookup that takes longer than
-    // `stall` (an unreachable network drive) is left to finish on its own, and a new worker goes
-    // on with the rest.
+    // `stall` (an unreachable network drive) is delivered without an icon and left to finish on
+    // its own, and a new worker goes on with the rest.
     TIconLoader(ShellServices& shell, std::vector<std::string> paths, TDelivery deliver,
                 std::chrono::milliseconds stall = std::chrono::seconds(2));
     ~TIconLoader();

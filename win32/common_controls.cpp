@@ -11,7 +11,7 @@ namespace {
 template <class F> void Bind(HMODULE module, F& function, const char* name) {
     function = ProcedureOf<F>(module, name);
     if (!function)
-        throw std::runtime_error(std::string("comctl32.dll has no ") + name);
+        throw std::runtime_error(std::string("В comctl32.dll нет функции ") + name);
 }
 
 TCommonControls LoadCommonControls() {
@@ -20,7 +20,8 @@ TCommonControls LoadCommonControls() {
     // restricted search takes any other version from System32 only.
     table.Module = LoadLibraryW(L"comctl32.dll");
     if (!table.Module)
-        throw std::runtime_error("The common controls (comctl32.dll) cannot be loaded");
+        throw std::runtime_error(
+            "Не удаётся загрузить стандартные элементы управления (comctl32.dll)");
     Bind(table.Module, table.InitCommonControlsEx, "InitCommonControlsEx");
     Bind(table.Module, table.ImageList_Create, "ImageList_Create");
     Bind(table.Module, table.ImageList_ReplaceIcon, "ImageList_ReplaceIcon");

@@ -915,11 +915,7 @@ public:
             Step step("screenshot of the category page");
             Screenshot(orvane_, "category");
         }
-        Next(5);
-        {
-            Step step("category 5: tick one entry");
-            TickEntries(5, {{"Sprocket Studio", How::CheckBox}});
-        }
+        KeyboardCategory(5, "Sprocket Studio");
         Next(6);
         {
             Step step("category 6: tick two entries");
@@ -1038,6 +1034,46 @@ private:
         Step step("Next to category " + std::to_string(category));
         orvane_.Press(kNext);
         WaitForCategory(category);
+    }
+
+    // A category by keyboard alone: Tab to the tool bar, the arrows to the category's button,
+    // Enter; Tab to the list, the arrows to the entry, Space.
+    void KeyboardCategory(int category, const std::string& caption) {
+        Step step("category " + std::to_string(category) + " by keyboard alone: tick \"" + caption +
+                  "\"");
+        HWND bar = orvane_.ToolBar();
+        for (int i = 0; i < 10 && orvane_.FocusWindow() != bar; ++i) {
+            PressKey(VK_TAB);
+            orvane_.Settle();
+        }
+        if (orvane_.FocusWindow() != bar)
+            Fail("Tab does not reach the category tool bar");
+        const int from = RemoteToolBar(orvane_, bar).Current();
+        for (int i = from; i < category; ++i)
+            PressKey(VK_RIGHT);
+        PressKey(VK_RETURN);
+        WaitForCategory(category);
+        PressKey(VK_TAB);
+        orvane_.Settle();
+        RemoteList list(orvane_, orvane_.List());
+        if (orvane_.FocusWindow() != list.Handle())
+            Fail("Tab from the tool bar does not reach the list");
+        const int item = list.Require(caption);
+        PressKey(VK_HOME);
+        orvane_.Settle();
+        for (int i = 0; i < list.Count() && !list.Selected(item); ++i) {
+            PressKey(VK_DOWN);
+            orvane_.Settle();
+        }
+        if (!list.Selected(item))
+            Fail("The arrow keys do not reach \"" + caption + "\"");
+        PressKey(VK_SPACE);
+        if (!WaitFor(
+                5, [&] { return list.Checked(item); }, [&] { orvane_.CheckNoDialog(); }))
+            Fail("Space did not tick \"" + caption + "\"");
+        assigned_[caption] = category;
+        Log("ticked \"" + caption + "\" into category " + std::to_string(category) +
+            " by keyboard");
     }
 
     void CategoryButton(int category) {

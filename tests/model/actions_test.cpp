@@ -82,7 +82,7 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
     EXPECT_THROW(
         try { MakeBackup(shell, "Q:\\missing\\b\\"); } catch (const EInOutError& e) {
             EXPECT_EQ(e.Code(), 3);
-            EXPECT_EQ(ErrorBoxText(e.what()), "Invalid filename.");
+            EXPECT_EQ(ErrorBoxText(e.what()), "Неверное имя файла.");
             throw;
         },
         EInOutError);
@@ -225,16 +225,17 @@ TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 4u);
 }
 
+// A name taken by a file: the loop stops at the first entry sent there.
 TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) {
     Add("a.lnk", 3, false);
     Add("b.lnk", 6, false);
     Add("c.lnk", 3, false);
-    shell.createFailures[Common + "\\Графика"] = 5;
+    shell.createFailures[Common + "\\Графика"] = 183;
     try {
         DistributeItems(shell);
         FAIL() << "the folder failure must stop the distribution";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(ErrorBoxText(e.what()), "File access denied.");
+        EXPECT_EQ(ErrorBoxText(e.what()), "Ошибка ввода-вывода 183.");
     }
     EXPECT_EQ(FolderCalls(), (std::vector<std::string>{"FolderExists(" + Common + "\\Развлечения)",
                                                        "CreateFolder(" + Common + "\\Развлечения)",
@@ -242,6 +243,66 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) 
                                                            "\\Развлечения\\a.lnk)",
                                                        "FolderExists(" + Common + "\\Графика)",
                                                        "CreateFolder(" + Common + "\\Графика)"}));
+}
+
+// Without administrator rights the all-users folder refuses access: its entries stay, with one
+// message, and the user's move; pressed again, only what is left moves, and the report says so.
+TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMovesOnlyTheRest) {
+    Add("a.lnk", 0, false);
+    Add("b.lnk", 1, false);
+    Add("c.lnk", 0, true);
+    Add("d.lnk", 4, true);
+    const std::string refused =
+        "Папку \"" + Common +
+        "\" может изменять только администратор, поэтому её программы остались на месте. Чтобы "
+        "распределить их, запустите Orvane от имени администратора.";
+    shell.createFailures[Common + "\\Офисные"] = 5;
+    TDistribution result = DistributeItems(shell);
+    EXPECT_FALSE(result.Complete);
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 2u);
+    EXPECT_TRUE(shell.PathExists(User + "\\Интернет\\d.lnk"));
+
+    // The shell's own code for a source it may not move refuses the folder just the same.
+    shell.createFailures.clear();
+    shell.opResults[Common + "\\a.lnk"] = {0x78, false};
+    shell.messages.clear();
+    shell.calls.clear();
+    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 1u);
+    EXPECT_FALSE(shell.PathExists(Common + "\\Офисные")); // made for nothing, removed again
+
+    shell.opResults.clear();
+    shell.calls.clear();
+    result = DistributeItems(shell);
+    EXPECT_TRUE(result.Complete);
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
+              (std::vector<std::string>{
+                  "Move(" + Common + "\\a.lnk -> " + Common + "\\Офисные\\a.lnk)",
+                  "Move(" + Common + "\\b.lnk -> " + Common + "\\Утилиты\\b.lnk)"}));
+    EXPECT_EQ(DistributionReport(result), std::string(DistributedText) +
+                                              "\nПрограммы, перемещённые раньше (2), повторно не "
+                                              "перемещались.");
+}
+
+// A cancel in the shell's dialog stops the distribution there; a move the shell reports as done
+// but did not make is not taken for done; no category folder made for them is left empty.
+TEST_F(ActionsTest, ACancelStopsAndNoFolderIsLeftEmptyByMovesThatDidNotHappen) {
+    Add("a.lnk", 0, false);
+    StartMenuItems.push_back({Common + "\\Ghost.lnk", 1, false}); // not there at all
+    Add("b.lnk", 2, false);
+    Add("c.lnk", 3, true);
+    shell.opResults[Common + "\\b.lnk"] = {0, true};
+    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_EQ(shell.messages,
+              (std::vector<std::string>{"Не удалось переместить \"" + Common + "\\Ghost.lnk\"."}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 3u); // c is not tried
+    EXPECT_TRUE(shell.PathExists(Common + "\\Офисные\\a.lnk"));
+    for (const char* empty : {"\\Утилиты", "\\Игры"})
+        EXPECT_FALSE(shell.PathExists(Common + empty)) << empty;
+    EXPECT_EQ(UndoReport(UndoLastDistribution(shell)), UndoneText); // a, the one move made
+    EXPECT_TRUE(shell.PathExists(Common + "\\a.lnk"));
 }
 
 TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnlyAfterTheMove) {
@@ -268,8 +329,10 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
     failing.folders.insert(LocalAppData);
     failing.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
     failing.iniWriteFailures[Common + "\\Утилиты"] = 5;
-    for (TStartMenu& entry : StartMenuItems)
+    for (TStartMenu& entry : StartMenuItems) {
         entry.Moved = false;
+        failing.files.insert(entry.Path);
+    }
     EXPECT_FALSE(DistributeItems(failing).Complete);
     EXPECT_EQ(failing.messages, (std::vector<std::string>{"5"}));
 }
@@ -312,9 +375,9 @@ TEST_F(ModelTest, LinksOpenWithTheUsersOwnRightsWhenTheProgramIsElevated) {
 
 TEST(ErrorBox, ShowsTheIoErrorWithAFullStopUnlessTheTextEndsInOneOrBelowIt) {
     // A missing parent folder, no write rights, a file where the folder should be.
-    EXPECT_EQ(ErrorBoxText(IoErrorText(3)), "Invalid filename.");
-    EXPECT_EQ(ErrorBoxText(IoErrorText(5)), "File access denied.");
-    EXPECT_EQ(ErrorBoxText(IoErrorText(183)), "I/O error 183.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(3)), "Неверное имя файла.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(5)), "Отказано в доступе к файлу.");
+    EXPECT_EQ(ErrorBoxText(IoErrorText(183)), "Ошибка ввода-вывода 183.");
     for (const char* kept : {"Stop!", "a, b,", "Done."})
         EXPECT_EQ(ErrorBoxText(kept), kept);
     EXPECT_EQ(ErrorBoxText("path/"), "path/.");

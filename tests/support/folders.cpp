@@ -1,6 +1,7 @@
 #include "support/folders.h"
 
 #include "win32/handles.h"
+#include "win32/system.h"
 #include "win32/text.h"
 
 #include <shlobj.h>
@@ -166,6 +167,42 @@ CurrentDirectoryScope::~CurrentDirectoryScope() {
 bool RunningOnWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+namespace {
+
+// Runs a Linux program through Wine's start.exe and waits for it; true when it exited with 0.
+bool RunUnixProgram(const std::wstring& arguments) {
+    std::wstring command = L"start.exe /wait /unix " + arguments;
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    const TKernelHandle thread(process.hThread), owned(process.hProcess);
+    DWORD code = 1;
+    return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process.hProcess, &code) && code == 0;
+}
+
+} // namespace
+
+UnwritableFolder::UnwritableFolder(const std::string& folder) {
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    const auto unixName =
+        ProcedureOf<UnixNameFn>(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    char* name = unixName ? unixName(Widen(folder).c_str()) : nullptr;
+    if (!name)
+        return;
+    unixPath_ = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    active_ = RunUnixProgram(L"/usr/bin/chattr +i \"" + Widen(unixPath_) + L"\"");
+}
+
+void UnwritableFolder::Clear() {
+    if (active_)
+        RunUnixProgram(L"/usr/bin/chattr -i \"" + Widen(unixPath_) + L"\"");
+    active_ = false;
 }
 
 bool CanShowWindows() {

@@ -68,6 +68,23 @@ private:
 };
 
 bool RunningOnWine();
+
+// Under Wine, a folder whose Linux directory is immutable (chattr +i): Wine then refuses to create
+// anything in it or move anything out of it, even for root, as Windows refuses a user without
+// rights. Cleared again on destruction. Active() is false where that cannot be done.
+class UnwritableFolder {
+public:
+    explicit UnwritableFolder(const std::string& folder);
+    ~UnwritableFolder() { Clear(); }
+    UnwritableFolder(const UnwritableFolder&) = delete;
+    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+    bool Active() const { return active_; }
+    void Clear();
+
+private:
+    std::string unixPath_;
+    bool active_ = false;
+};
 // Whether this process can show windows at all: under Wine without an X display it cannot, and
 // the shell's questions then fail at once instead of being asked.
 bool CanShowWindows();

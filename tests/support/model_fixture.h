@@ -8,18 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
-
-// The recorded calls that begin with `prefix`, in order.
-inline std::vector<std::string> CallsStartingWith(const std::vector<std::string>& calls,
-                                                  const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& call : calls) {
-        if (call.rfind(prefix, 0) == 0)
-            found.push_back(call);
-    }
-    return found;
-}
 
 class ModelTest : public ::testing::Test {
 protected:

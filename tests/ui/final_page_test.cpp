@@ -46,7 +46,8 @@ TEST_F(FinalPage, DistributingNothingReportsSuccessAndDisablesTheButton) {
     EXPECT_FALSE(Called("CreateFolder(" + std::string(CommonDir) + "\\Офисные)"));
 }
 
-TEST_F(FinalPage, AFailedMoveIsReportedAsAnIncompleteDistribution) {
+// What is left after an incomplete distribution can be distributed again; nothing moves twice.
+TEST_F(FinalPage, AnIncompleteDistributionCanBePressedAgainForWhatIsLeft) {
     Click(ControlId::Button4);
     SetCheck(0, true);
     SetCheck(1, true);
@@ -56,16 +57,52 @@ TEST_F(FinalPage, AFailedMoveIsReportedAsAnIncompleteDistribution) {
     EXPECT_TRUE(Called("Move(" + std::string(UserDir) + "\\Mail.lnk -> " + UserDir +
                        "\\Офисные\\Mail.lnk)"));
     EXPECT_EQ(shell.messages, Names({"1223", DistributedIncompleteText}));
+    EXPECT_TRUE(IsEnabled(ControlId::Button8));
+
+    shell.opResults.clear();
+    shell.calls.clear();
+    Click(ControlId::Button8);
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
+              Names({"Move(" + std::string(CommonDir) + "\\Writer.lnk -> " + CommonDir +
+                     "\\Офисные\\Writer.lnk)"}));
+    EXPECT_EQ(shell.messages.back(),
+              std::string(DistributedText) +
+                  "\nПрограммы, перемещённые раньше (1), повторно не перемещались.");
     EXPECT_FALSE(IsEnabled(ControlId::Button8));
+}
+
+// The shell's dialogs let the window's messages through while it copies or moves: no button or
+// link starts anything then, and the window is not closed from under the action.
+TEST_F(FinalPage, NothingElseStartsWhileACopyOrMoveRuns) {
+    Click(ControlId::Button4);
+    SetCheck(0, true);
+    GoToFinalPage();
+    int inside = 0;
+    shell.onOperation = [&] {
+        ++inside;
+        for (ControlId id : {ControlId::Button7, ControlId::Button8, ControlId::Button5})
+            SendMessageW(Control(id), BM_CLICK, 0, 0);
+        ClickLink(ControlId::Label10);
+        SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    };
+    Click(ControlId::Button7);
+    Click(ControlId::Button8);
+    EXPECT_EQ(inside, 3); // two copies, one move
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Copy(").size() +
+                  CallsStartingWith(shell.calls, "Move(").size(),
+              3u);
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(form->ActivePage(), 2);
+    EXPECT_TRUE(IsWindow(form->Handle()));
 }
 
 TEST_F(FinalPage, AFolderThatCannotBeCreatedLeavesTheButtonEnabled) {
     Click(ControlId::Button4);
     SetCheck(0, true);
-    shell.createFailures[std::string(CommonDir) + "\\Офисные"] = 5;
+    shell.createFailures[std::string(CommonDir) + "\\Офисные"] = 183;
     GoToFinalPage();
     Click(ControlId::Button8);
-    EXPECT_EQ(errors, Names({"File access denied."}));
+    EXPECT_EQ(errors, Names({"Ошибка ввода-вывода 183."}));
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_TRUE(IsEnabled(ControlId::Button8));
 }
@@ -74,7 +111,6 @@ TEST_F(FinalPage, AFolderThatCannotBeCreatedLeavesTheButtonEnabled) {
 // still there and the same choice can be distributed again.
 TEST_F(FinalPage, UndoIsOfferedAfterADistributionAndLetsTheChoiceBeDistributedAgain) {
     const std::string writer = std::string(CommonDir) + "\\Writer.lnk";
-    shell.files = {writer, std::string(UserDir) + "\\Mail.lnk"};
     Click(ControlId::Button4);
     SetCheck(0, true);
     GoToFinalPage();

@@ -19,13 +19,16 @@ FormTest::~FormTest() {
 
 void FormTest::SetStartMenu(const std::vector<std::string>& common,
                             const std::vector<std::string>& user) {
-    auto listing = [](const std::vector<std::string>& names) {
+    auto listing = [this](const std::vector<std::string>& names, const std::string& folder) {
         std::vector<std::string> all{".", ".."};
-        all.insert(all.end(), names.begin(), names.end());
+        for (const std::string& name : names) {
+            all.push_back(name);
+            shell.files.insert(folder + "\\" + name);
+        }
         return all;
     };
-    shell.listings[std::string(CommonDir) + "\\*.*"] = listing(common);
-    shell.listings[std::string(UserDir) + "\\*.*"] = listing(user);
+    shell.listings[std::string(CommonDir) + "\\*.*"] = listing(common, CommonDir);
+    shell.listings[std::string(UserDir) + "\\*.*"] = listing(user, UserDir);
 }
 
 void FormTest::Start() {

@@ -30,7 +30,8 @@ protected:
     FormTest();
     ~FormTest() override;
 
-    // The top-level names of both Programs folders, as the listing returns them.
+    // The top-level names of both Programs folders, as the listing returns them (and there as
+    // files, for the moves).
     void SetStartMenu(const std::vector<std::string>& common, const std::vector<std::string>& user);
     // Creates the window and shows it, as the program does at start-up.
     void Start();

@@ -227,7 +227,7 @@ TEST_F(FormTest, AControlThatCannotBeCreatedLeavesNoHalfBuiltWindowAndSaysWhich)
         failure = e.what();
     }
     UnhookWindowsHookEx(hook);
-    EXPECT_EQ(failure, "The control ListView1 cannot be created");
+    EXPECT_EQ(failure, "Не удаётся создать элемент окна ListView1");
     int windows = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountMainWindows, reinterpret_cast<LPARAM>(&windows));
     EXPECT_EQ(windows, 0);
@@ -318,22 +318,58 @@ TEST_F(Window, LinksAreBlueWithAHandCursor) {
     DeleteDC(dc);
 }
 
-TEST_F(Window, TabMovesThroughTheVisibleControlsInDesignOrder) {
-    auto order = [this](ControlId first, int steps) {
+// Keys through the program's own message loop: Tab and Shift+Tab visit each page's controls in
+// the designed order, the arrows and Enter or Space choose a category on the tool bar, and Space
+// ticks the focused entry.
+TEST_F(Window, TheKeyboardThroughTheMessageLoopWalksEveryPageAndDrivesTheCategoryPage) {
+    const auto press = [this](WPARAM key, bool shift = false) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ProcessMessage(*form, message);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    };
+    const auto tabs = [&](int count, bool back) {
         std::vector<ControlId> visited;
-        HWND control = Control(first);
-        for (int i = 0; i < steps; ++i) {
-            control = GetNextDlgTabItem(form->Handle(), control, FALSE);
-            visited.push_back(static_cast<ControlId>(GetDlgCtrlID(control)));
+        for (int i = 0; i < count; ++i) {
+            press(VK_TAB, back);
+            visited.push_back(static_cast<ControlId>(GetDlgCtrlID(GetFocus())));
         }
         return visited;
     };
+    SetFocus(Control(C::Button4));
+    EXPECT_EQ(tabs(2, false), (std::vector<ControlId>{C::Button6, C::Button4})); // Back disabled
     Click(C::Button4);
-    EXPECT_EQ(order(C::ListView1, 6),
-              (std::vector<ControlId>{C::Button2, C::Button3, C::Button4, C::Button5, C::Button6,
-                                      C::ListView1}));
-    Click(C::Button6); // final page: Next disabled, Done hidden
-    EXPECT_EQ(order(C::Edit1, 4),
+    EXPECT_EQ(tabs(7, false),
+              (std::vector<ControlId>{C::Button5, C::Button6, C::ToolBar1, C::ListView1, C::Button2,
+                                      C::Button3, C::Button4}));
+    EXPECT_EQ(tabs(5, true), (std::vector<ControlId>{C::Button3, C::Button2, C::ListView1,
+                                                     C::ToolBar1, C::Button6}));
+
+    ClickCategoryButton(3);
+    tabs(1, false); // the tool bar, on the current category
+    press(VK_RIGHT);
+    press(VK_RIGHT);
+    press(VK_SPACE);
+    EXPECT_EQ(CurrentCategory, 5);
+    press(VK_LEFT);
+    press(VK_RETURN);
+    EXPECT_EQ(CurrentCategory, 4);
+    EXPECT_EQ(GetFocus(), Control(C::ToolBar1));
+    tabs(1, false);
+    ListView_SetItemState(Control(C::ListView1), 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    press(VK_SPACE);
+    EXPECT_EQ(Assignments(), Categories({4}));
+
+    Click(C::Button6); // final page: Next disabled, Done hidden, nothing to undo
+    SetFocus(Control(C::Edit1));
+    EXPECT_EQ(tabs(4, false),
               (std::vector<ControlId>{C::Button7, C::Button8, C::Button5, C::Edit1}));
 }
 

@@ -131,8 +131,9 @@ TEST_F(Navigation, EnterAndEscapePressNothing) {
 class BackupFolderFailure : public Navigation, public ::testing::WithParamInterface<int> {
 protected:
     std::string ExpectedText() const {
-        return std::map<int, std::string>{
-            {3, "Invalid filename."}, {5, "File access denied."}, {183, "I/O error 183."}}
+        return std::map<int, std::string>{{3, "Неверное имя файла."},
+                                          {5, "Отказано в доступе к файлу."},
+                                          {183, "Ошибка ввода-вывода 183."}}
             .at(GetParam());
     }
 };

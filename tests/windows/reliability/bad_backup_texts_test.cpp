@@ -75,10 +75,10 @@ TEST_F(BadBackupTexts, FoldersInsideEitherProgramsFolderAreRefusedInAnyLetterCas
 
 TEST_F(BadBackupTexts, FoldersThatCannotBeMadeGiveTheErrorBoxText) {
     // A path through an existing file, and a share on a server that does not exist.
-    EXPECT_EQ(Outcome(At("file.txt")), "Invalid filename.");
-    EXPECT_EQ(Outcome(At("file.txt\\")), "Invalid filename.");
+    EXPECT_EQ(Outcome(At("file.txt")), "Неверное имя файла.");
+    EXPECT_EQ(Outcome(At("file.txt\\")), "Неверное имя файла.");
     const std::string unc = Outcome("\\\\orvane-no-such-server\\share\\Копия\\");
-    EXPECT_TRUE(unc == "Invalid filename." || unc == "I/O error 53." || unc == "I/O error 67.")
+    EXPECT_TRUE(unc == "Неверное имя файла." || unc == "Ошибка ввода-вывода 53." || unc == "Ошибка ввода-вывода 67.")
         << unc;
     std::printf("a missing share gives: %s\n", unc.c_str());
 }

@@ -57,7 +57,7 @@ TEST_F(Faults, ACategoryNameTakenByAFileStopsTheDistributionThere) {
     DialogWatcher watcher(IDCANCEL);
     const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
     EXPECT_EQ(code, 183);
-    EXPECT_EQ(text, "I/O error 183.");
+    EXPECT_EQ(text, "Ошибка ввода-вывода 183.");
     EXPECT_EQ(shell.messages, std::vector<std::string>{});
     EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Office.lnk", 0}}));
     EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{userOrder[0], 0}}));
@@ -184,7 +184,7 @@ TEST_F(Faults, AProgramsFolderThatDisappearsAfterTheScanStopsTheDistributionAndL
         DialogWatcher watcher(IDCANCEL);
         const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
         EXPECT_EQ(code, 3);
-        EXPECT_EQ(text, "Invalid filename.");
+        EXPECT_EQ(text, "Неверное имя файла.");
         EXPECT_EQ(shell.messages, std::vector<std::string>{});
         EXPECT_FALSE(Exists(vanishing)) << "the vanished folder was made again";
         if (userVanishes) {
@@ -258,10 +258,46 @@ TEST_F(Faults, ABackupOnAMissingDriveIsAnInvalidFilenameAndCopiesNothing) {
 
     const auto [code, text] = IoFailure([&] { MakeBackup(shell, "Q:\\backup\\"); });
     EXPECT_EQ(code, 3);
-    EXPECT_EQ(text, "Invalid filename.");
+    EXPECT_EQ(text, "Неверное имя файла.");
     EXPECT_EQ(shell.messages, std::vector<std::string>{});
     EXPECT_EQ(shell.operations, std::vector<std::string>{});
     EXPECT_EQ(Snapshot(temp.Path()), before);
+}
+
+// An all-users folder this user may not change (no administrator rights): its entries stay, with
+// one message naming it, the user's move; once it may be changed, a second distribution moves
+// what is left and nothing twice.
+TEST_F(Faults, AnAllUsersFolderThatRefusesChangesKeepsItsEntriesAndTheUsersStillMove) {
+    UseBothFolders();
+    for (const char* name : {"Офис.lnk", "Таблицы.lnk"})
+        ASSERT_TRUE(WriteFile(Common() + "\\" + name, name));
+    ASSERT_TRUE(WriteFile(User() + "\\Мой.lnk", "mine"));
+    ScanStartMenu(shell);
+    ASSERT_EQ(StartMenuItems.size(), 3u);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = FileNameOf(entry.Path) == "Таблицы.lnk" ? 1 : 0;
+    const Tree commonBefore = Snapshot(Common());
+    const Tree userBefore = Snapshot(User());
+    UnwritableFolder unwritable(Common());
+    if (!unwritable.Active())
+        GTEST_SKIP() << "a folder can be made unwritable for this test only under Wine";
+
+    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_EQ(shell.messages,
+              std::vector<std::string>{"Папку \"" + Common() +
+                                       "\" может изменять только администратор, поэтому её "
+                                       "программы остались на месте. Чтобы распределить их, "
+                                       "запустите Orvane от имени администратора."});
+    EXPECT_EQ(Snapshot(Common()), commonBefore);
+    EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{"Мой.lnk", 0}}));
+
+    unwritable.Clear();
+    shell.operations.clear();
+    const TDistribution again = DistributeItems(shell);
+    EXPECT_TRUE(again.Complete);
+    EXPECT_EQ(again.MovedBefore, 1u);
+    EXPECT_EQ(shell.operations.size(), 2u);
+    EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Таблицы.lnk", 1}}));
 }
 
 // A read-only attribute on the all-users folder (as close to a folder without rights as a test
