@@ -260,8 +260,7 @@ TDistribution DistributeItems(ShellServices& shell) {
                 result.Complete = false;
                 continue;
             }
-            // The shell's word is checked: Wine's, for one, reports a move it was refused as done.
-            if (!shell.PathExists(move.NewPath) || shell.PathExists(move.OldPath)) {
+            if (!MoveHappened(shell, move.OldPath, move.NewPath)) {
                 shell.ShowMessage("Не удалось переместить \"" + move.OldPath + "\".");
                 result.Complete = false;
                 continue;

@@ -170,6 +170,10 @@ bool TJournalWriter::Append(ShellServices& shell, const TJournalMove& move) {
     return code == 0;
 }
 
+bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to) {
+    return shell.PathExists(to) && !shell.PathExists(from);
+}
+
 bool CanUndo(ShellServices& shell) {
     for (const auto& journal : ReadJournals(shell)) {
         if (HasPending(journal.second))
@@ -219,11 +223,13 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
         }
         const ShellOpResult moved =
             shell.ShellFileOperation(ShellOp::Move, move.NewPath, move.OldPath);
-        if (!moved.Succeeded()) {
+        if (!moved.Succeeded() || !MoveHappened(shell, move.NewPath, move.OldPath)) {
             // Tried again by the next undo.
             cancelled = moved.Aborted;
-            result.Left.emplace_back(
-                name, cancelled ? CancelledReason : WithCode("не удалось переместить", moved.Code));
+            const std::string failed = "не удалось переместить";
+            result.Left.emplace_back(name, cancelled    ? CancelledReason
+                                           : moved.Code ? WithCode(failed, moved.Code)
+                                                        : failed);
             continue;
         }
         mark(n, nullptr);

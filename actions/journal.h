@@ -60,6 +60,10 @@ struct TUndoResult {
     bool Complete() const { return MovedBack == Tried; }
 };
 
+// Whether a move the shell reported as done really happened: the entry is at `to` and no longer at
+// `from`. (Wine's shell, for one, reports a move it was refused as done.)
+bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to);
+
 // Whether some journal holds moves not yet undone.
 bool CanUndo(ShellServices& shell);
 

@@ -6,30 +6,6 @@
 
 namespace {
 
-class ActionsTest : public ModelTest {
-protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        CommonProgramsDir = Common;
-        UserProgramsDir = User;
-    }
-    void Add(const std::string& name, int32_t category, bool isUser) {
-        const std::string path = (isUser ? User : Common) + "\\" + name;
-        StartMenuItems.push_back({path, category, isUser});
-        shell.files.insert(path);
-    }
-    // The calls on the Start menu and the backup folders, without those that keep the journal.
-    std::vector<std::string> FolderCalls() const {
-        std::vector<std::string> calls;
-        for (const std::string& call : shell.calls) {
-            if (call.find(LocalAppData) == std::string::npos &&
-                call.rfind("GetSpecialFolder(", 0) != 0)
-                calls.push_back(call);
-        }
-        return calls;
-    }
-};
-
 // --- Backup ---------------------------------------------------------------------------------
 
 TEST_F(ActionsTest, BackupCreatesBothFoldersCopiesUserThenAllUsersAndReportsSuccess) {

@@ -8,19 +8,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class UndoTest : public ModelTest {
+class UndoTest : public ActionsTest {
 protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        CommonProgramsDir = Common;
-        UserProgramsDir = User;
-    }
-    std::string Add(const std::string& name, int32_t category, bool isUser) {
-        const std::string path = (isUser ? User : Common) + "\\" + name;
-        StartMenuItems.push_back({path, category, isUser});
-        shell.files.insert(path);
-        return path;
-    }
     Names Undo() {
         shell.messages.clear();
         shell.ShowMessage(UndoReport(UndoLastDistribution(shell)));
