@@ -84,9 +84,7 @@ public:
         std::vector<std::string> names;
         for (const std::string& path : Everything()) {
             const std::string name = path.substr(path.find_last_of('\\') + 1);
-            if (path.size() > folder.size() &&
-                path.compare(0, folder.size() + 1, folder + "\\") == 0 &&
-                path.find('\\', folder.size() + 1) == std::string::npos &&
+            if (IsInside(path, folder) && path.find('\\', folder.size() + 1) == std::string::npos &&
                 name.size() >= suffix.size() &&
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
                 names.push_back(name);
@@ -112,7 +110,7 @@ public:
         if (!folders.count(path))
             return 2;
         for (const std::string& other : Everything()) {
-            if (other.compare(0, path.size() + 1, path + "\\") == 0)
+            if (IsInside(other, path))
                 return 145; // ERROR_DIR_NOT_EMPTY
         }
         folders.erase(path);
@@ -130,7 +128,7 @@ public:
             for (std::set<std::string>* set : {&folders, &files}) {
                 std::set<std::string> moved;
                 for (auto path = set->begin(); path != set->end();) {
-                    if (*path == from || path->compare(0, from.size() + 1, from + "\\") == 0) {
+                    if (*path == from || IsInside(*path, from)) {
                         moved.insert(to + path->substr(from.size()));
                         path = set->erase(path);
                     } else {
@@ -269,6 +267,9 @@ public:
     }
 
 private:
+    static bool IsInside(const std::string& path, const std::string& folder) {
+        return path.compare(0, folder.size() + 1, folder + "\\") == 0;
+    }
     // Every path there is: folders, files, text files and desktop.ini files.
     std::set<std::string> Everything() const {
         std::set<std::string> all(folders.begin(), folders.end());
