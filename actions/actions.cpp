@@ -37,20 +37,6 @@ bool IsAsciiLetter(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
 }
 
-// The path's components after its root, separated by "\".
-std::vector<std::string> Components(const std::string& rest) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= rest.size()) {
-        size_t end = rest.find('\\', start);
-        if (end == std::string::npos)
-            end = rest.size();
-        parts.push_back(rest.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // A full path: a drive letter with "\" or a UNC path (\\server\share), with no characters that
 // Windows forbids in names and no "." or ".." steps, which would make it relative again.
 bool IsFullPath(const std::string& text) {
@@ -59,7 +45,7 @@ bool IsFullPath(const std::string& text) {
         rest = text.substr(3);
     } else if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') {
         rest = text.substr(2);
-        const std::vector<std::string> parts = Components(rest);
+        const std::vector<std::string> parts = Split(rest, '\\');
         if (parts.size() < 2 || parts[0].empty() || parts[1].empty())
             return false;
     } else {
@@ -70,7 +56,7 @@ bool IsFullPath(const std::string& text) {
             std::string("<>:\"|?*/").find(ch) != std::string::npos)
             return false;
     }
-    for (const std::string& part : Components(rest)) {
+    for (const std::string& part : Split(rest, '\\')) {
         if (part == "." || part == "..")
             return false;
     }
@@ -255,8 +241,7 @@ TDistribution DistributeItems(ShellServices& shell) {
                 refuse(root);
                 continue;
             }
-            if (moved.Code != 0) {
-                shell.ShowMessage(std::to_string(moved.Code));
+            if (!Report(shell, moved)) {
                 result.Complete = false;
                 continue;
             }

@@ -37,15 +37,6 @@ std::string ParentOf(const std::string& path) {
     return path.substr(0, path.find_last_of('\\'));
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 // A journal's name: its start time in UTC, to the millisecond, which sorts as time runs.
 std::string JournalName(std::chrono::system_clock::time_point at) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch());
@@ -101,20 +92,22 @@ bool HasPending(const std::vector<TRecord>& records) {
                        [](const TRecord& r) { return r.State == TState::Pending; });
 }
 
-// Every journal with its records, the most recent first.
-std::vector<std::pair<std::string, std::vector<TRecord>>> ReadJournals(ShellServices& shell) {
-    std::vector<std::pair<std::string, std::vector<TRecord>>> journals;
+// The most recent journal that holds moves not yet undone, with its records; read newest first,
+// and no further than that one.
+std::optional<std::pair<std::string, std::vector<TRecord>>> PendingJournal(ShellServices& shell) {
     const std::optional<std::string> folder = JournalFolder(shell);
     if (!folder)
-        return journals;
+        return std::nullopt;
     std::vector<std::string> names =
         shell.ListFolder(*folder + "\\*" + JournalExtension, ListAllAttributes);
     std::sort(names.rbegin(), names.rend());
     for (const std::string& name : names) {
         const std::string path = *folder + "\\" + name;
-        journals.emplace_back(path, ReadJournal(shell, path));
+        std::vector<TRecord> records = ReadJournal(shell, path);
+        if (HasPending(records))
+            return std::make_pair(path, std::move(records));
     }
-    return journals;
+    return std::nullopt;
 }
 
 // The name an entry is reported by: the one the Start menu shows where the journal has it.
@@ -175,19 +168,13 @@ bool MoveHappened(ShellServices& shell, const std::string& from, const std::stri
 }
 
 bool CanUndo(ShellServices& shell) {
-    for (const auto& journal : ReadJournals(shell)) {
-        if (HasPending(journal.second))
-            return true;
-    }
-    return false;
+    return PendingJournal(shell).has_value();
 }
 
 TUndoResult UndoLastDistribution(ShellServices& shell) {
     TUndoResult result;
-    std::vector<std::pair<std::string, std::vector<TRecord>>> journals = ReadJournals(shell);
-    const auto journal = std::find_if(journals.begin(), journals.end(),
-                                      [](const auto& j) { return HasPending(j.second); });
-    if (journal == journals.end())
+    std::optional<std::pair<std::string, std::vector<TRecord>>> journal = PendingJournal(shell);
+    if (!journal)
         return result;
     result.Found = true;
     const std::string& path = journal->first;

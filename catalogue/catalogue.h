@@ -48,6 +48,9 @@ std::string FileNameOf(const std::string& path);
 // The extension of a path's file name, from its last "." (empty if there is none).
 std::string ExtensionOf(const std::string& path);
 
+// The parts of a text between `separator`s, empty ones included (one part for a text without any).
+std::vector<std::string> Split(const std::string& text, char separator);
+
 // A copy with the ASCII letters lower-cased; other bytes, and so the length, stay as they are.
 std::string AsciiLower(std::string text);
 

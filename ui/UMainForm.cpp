@@ -451,6 +451,10 @@ void TMainForm::SetVisible(ControlId id, bool visible) {
         MoveFocusAwayFrom(control);
 }
 
+void TMainForm::UpdateUndoButton() {
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
+}
+
 // Keeps the keyboard usable when the focused control (or its page) is disabled or hidden.
 void TMainForm::MoveFocusAwayFrom(HWND control) {
     HWND focus = GetFocus();
@@ -597,7 +601,7 @@ void TMainForm::TabSheet2Show() {
 void TMainForm::TabSheet3Show() {
     SetEnabled(ControlId::Button4, false);
     SetVisible(ControlId::Button6, false);
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    UpdateUndoButton();
     // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
     const std::string backup = DefaultBackupFolder(shell_, AppDir);
     if (!shell_.FolderExists(backup))
@@ -694,11 +698,11 @@ void TMainForm::Button8Click() {
         try {
             result = DistributeItems(shell_);
         } catch (...) {
-            SetEnabled(ControlId::Button9, CanUndo(shell_));
+            UpdateUndoButton();
             throw;
         }
     }
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    UpdateUndoButton();
     if (result.Stopped)
         return;
     // What is left after an incomplete distribution can be distributed again.
@@ -713,7 +717,7 @@ void TMainForm::Button9Click() {
         TFlagScope busy(busy_);
         result = UndoLastDistribution(shell_);
     }
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    UpdateUndoButton();
     // The entries moved back are where the catalogue says again: they can be distributed anew.
     if (result.Found)
         SetEnabled(ControlId::Button8, true);

@@ -94,6 +94,7 @@ private:
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
     void MoveFocusAwayFrom(HWND control);
+    void UpdateUndoButton(); // enabled while a journal holds moves not yet undone
 
     // The program list.
     std::vector<TCheckedItem> ShownItems() const;
