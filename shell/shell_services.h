@@ -2,6 +2,7 @@
 // opaque handles; shell/windows_shell.* is the Windows implementation.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -68,6 +69,21 @@ struct ItemIconInfo {
     bool IsLink = false;
 };
 
+// What a shortcut says of its target, read through the shell.
+struct TShortcutInfo {
+    std::string Target;        // the target's path; empty for a shell item that is not a file
+    std::string Arguments;     // its command-line arguments
+    std::string WorkingFolder; // the folder it starts in
+    std::string Comment;       // its description, shown as the tip
+    std::string Url;           // an internet shortcut's (.url) address; empty for a .lnk
+};
+
+// What an executable's version resource says of it; empty where it has no such text.
+struct TVersionInfo {
+    std::string FileDescription;
+    std::string ProductName;
+};
+
 class ShellServices {
 public:
     virtual ~ShellServices() = default;
@@ -119,6 +135,16 @@ public:
                                   bool createNew) = 0;
     // A file's whole content; nothing when it cannot be read.
     virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
+    // A file's size in bytes; nothing for a folder or a path that cannot be read.
+    virtual std::optional<uint64_t> FileSize(const std::string& path) = 0;
+    // True when `path` is a folder link (a junction or symbolic link, any reparse point): going
+    // through it leads somewhere else.
+    virtual bool IsFolderLink(const std::string& path) = 0;
+    // What a shortcut (.lnk) or internet shortcut (.url) points at; nothing for any other file or
+    // one that cannot be read. Safe on any thread (it sets up COM for itself where needed).
+    virtual std::optional<TShortcutInfo> ReadShortcut(const std::string& path) = 0;
+    // The version resource texts of an executable, in the first language it lists.
+    virtual TVersionInfo ReadVersionInfo(const std::string& path) = 0;
     // Tells the shell that a folder's content changed, and waits until it has been told, so that
     // the Start menu shows the change at once.
     virtual void NotifyFolderChanged(const std::string& folder) = 0;

@@ -11,6 +11,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <vector>
+
 std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) || path[0] == L'\0')
@@ -304,6 +306,121 @@ std::optional<std::string> WindowsShell::ReadTextFile(const std::string& path) {
     while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
         content.append(buffer, read);
     return content;
+}
+
+std::optional<uint64_t> WindowsShell::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool WindowsShell::IsFolderLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+namespace {
+
+bool HasExtension(const std::wstring& path, const wchar_t* extension) {
+    const size_t length = wcslen(extension);
+    if (path.size() < length)
+        return false;
+    return _wcsicmp(path.c_str() + path.size() - length, extension) == 0;
+}
+
+// A text the shell link returns through a buffer of its own.
+template <class Call> std::string LinkText(Call call) {
+    wchar_t text[INFOTIPSIZE] = {};
+    return SUCCEEDED(call(text, INFOTIPSIZE)) ? Narrow(text) : std::string();
+}
+
+} // namespace
+
+std::optional<TShortcutInfo> WindowsShell::ReadShortcut(const std::string& path) {
+    const std::wstring file = Widen(path);
+    TShortcutInfo info;
+    if (HasExtension(file, L".url")) {
+        wchar_t url[2048] = {};
+        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return std::nullopt;
+        GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", url, 2048, file.c_str());
+        info.Url = Narrow(url);
+        return info;
+    }
+    if (!HasExtension(file, L".lnk"))
+        return std::nullopt;
+    // The icon thread has COM already; the catalogue tool and the tests may not.
+    const TComScope com;
+    TComPtr<IShellLinkW> link;
+    TComPtr<IPersistFile> persist;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
+        FAILED(persist->Load(file.c_str(), STGM_READ)))
+        return std::nullopt;
+    // The path as stored, environment variables expanded; no resolving, which could search the
+    // disks for a moved target.
+    info.Target =
+        LinkText([&](wchar_t* text, int size) { return link->GetPath(text, size, nullptr, 0); });
+    info.Arguments =
+        LinkText([&](wchar_t* text, int size) { return link->GetArguments(text, size); });
+    info.WorkingFolder =
+        LinkText([&](wchar_t* text, int size) { return link->GetWorkingDirectory(text, size); });
+    info.Comment =
+        LinkText([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
+    return info;
+}
+
+TVersionInfo WindowsShell::ReadVersionInfo(const std::string& path) {
+    // version.dll is not one of the DLLs Windows always takes from System32: it is loaded from
+    // there by its full path, never imported.
+    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+    TVersionInfo result;
+    const TModule version = LoadSystemLibrary(L"version.dll");
+    const auto size = ProcedureOf<SizeFn>(version.get(), "GetFileVersionInfoSizeW");
+    const auto read = ProcedureOf<InfoFn>(version.get(), "GetFileVersionInfoW");
+    const auto query = ProcedureOf<QueryFn>(version.get(), "VerQueryValueW");
+    if (!size || !read || !query)
+        return result;
+    const std::wstring file = Widen(path);
+    DWORD ignored = 0;
+    const DWORD length = size(file.c_str(), &ignored);
+    if (length == 0)
+        return result;
+    std::vector<unsigned char> data(length);
+    if (!read(file.c_str(), 0, length, data.data()))
+        return result;
+    // The first language and code page the resource lists.
+    struct Translation {
+        WORD Language;
+        WORD CodePage;
+    };
+    Translation* translations = nullptr;
+    UINT bytes = 0;
+    if (!query(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translations),
+               &bytes) ||
+        bytes < sizeof(Translation))
+        return result;
+    const auto text = [&](const wchar_t* name) {
+        std::wstring key = L"\\StringFileInfo\\";
+        for (const WORD part : {translations->Language, translations->CodePage}) {
+            for (int shift = 12; shift >= 0; shift -= 4)
+                key += L"0123456789abcdef"[(part >> shift) & 0xF];
+        }
+        key += std::wstring(L"\\") + name;
+        wchar_t* value = nullptr;
+        UINT chars = 0;
+        if (!query(data.data(), key.c_str(), reinterpret_cast<LPVOID*>(&value), &chars) || !value)
+            return std::string();
+        return Narrow(std::wstring(value, wcsnlen(value, chars)));
+    };
+    result.FileDescription = text(L"FileDescription");
+    result.ProductName = text(L"ProductName");
+    return result;
 }
 
 void WindowsShell::NotifyFolderChanged(const std::string& folder) {

@@ -31,6 +31,10 @@ public:
     unsigned AppendToFile(const std::string& path, const std::string& text,
                           bool createNew) override;
     std::optional<std::string> ReadTextFile(const std::string& path) override;
+    std::optional<uint64_t> FileSize(const std::string& path) override;
+    bool IsFolderLink(const std::string& path) override;
+    std::optional<TShortcutInfo> ReadShortcut(const std::string& path) override;
+    TVersionInfo ReadVersionInfo(const std::string& path) override;
     void NotifyFolderChanged(const std::string& folder) override;
     void* SmallIconList() override;
     int LinkOverlay() override;

@@ -47,6 +47,12 @@ public:
         desktopInis;
     std::map<std::string, std::string> indirectStrings;
     std::map<std::string, unsigned> iniWriteFailures; // folder -> OS error code
+    // Sizes of files other than text files (default 0), folder links, what shortcuts and
+    // executables say of themselves.
+    std::map<std::string, uint64_t> fileSizes;
+    std::set<std::string> folderLinks;
+    std::map<std::string, TShortcutInfo> shortcuts;
+    std::map<std::string, TVersionInfo> versionInfos;
 
     std::vector<std::string> calls;    // every call but the icon ones, in order
     std::vector<std::string> messages; // texts passed to ShowMessage
@@ -236,6 +242,23 @@ public:
     std::optional<std::string> ReadTextFile(const std::string& path) override {
         auto file = textFiles.find(path);
         return file == textFiles.end() ? std::nullopt : std::optional<std::string>(file->second);
+    }
+    std::optional<uint64_t> FileSize(const std::string& path) override {
+        if (auto file = textFiles.find(path); file != textFiles.end())
+            return file->second.size();
+        if (auto size = fileSizes.find(path); size != fileSizes.end())
+            return size->second;
+        return files.count(path) ? std::optional<uint64_t>(0) : std::nullopt;
+    }
+    bool IsFolderLink(const std::string& path) override { return folderLinks.count(path) != 0; }
+    std::optional<TShortcutInfo> ReadShortcut(const std::string& path) override {
+        calls.push_back("ReadShortcut(" + path + ")");
+        auto link = shortcuts.find(path);
+        return link == shortcuts.end() ? std::nullopt : std::optional<TShortcutInfo>(link->second);
+    }
+    TVersionInfo ReadVersionInfo(const std::string& path) override {
+        auto info = versionInfos.find(path);
+        return info == versionInfos.end() ? TVersionInfo{} : info->second;
     }
     void NotifyFolderChanged(const std::string& folder) override { notified.push_back(folder); }
     void* SmallIconList() override { return iconList; }
