@@ -256,6 +256,29 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
     return result;
 }
 
+std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
+    std::map<std::string, int32_t> choices;
+    const std::optional<std::string> folder = JournalFolder(shell);
+    if (!folder)
+        return choices;
+    std::vector<std::string> names =
+        shell.ListFolder(*folder + "\\*" + JournalExtension, ListAllAttributes);
+    std::sort(names.rbegin(), names.rend());
+    for (const std::string& name : names) {
+        for (const TRecord& record : ReadJournal(shell, *folder + "\\" + name)) {
+            if (record.State == TState::Undone)
+                continue;
+            const std::string category =
+                shell.FoldedName(FileNameOf(ParentOf(record.Move.NewPath)));
+            for (int32_t c = 0; c < CategoryCount; ++c) {
+                if (shell.FoldedName(CategoryNames[static_cast<size_t>(c)]) == category)
+                    choices.emplace(shell.FoldedName(FileNameOf(record.Move.OldPath)), c);
+            }
+        }
+    }
+    return choices;
+}
+
 std::string UndoReport(const TUndoResult& result) {
     if (!result.Found)
         return NothingToUndoText;

@@ -14,6 +14,8 @@
 //                           or took its old name after the distribution
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -73,6 +75,11 @@ bool CanUndo(ShellServices& shell);
 // once they are empty. Never overwrites or deletes an entry. Entries moved back in this run's
 // catalogue count as not moved again.
 TUndoResult UndoLastDistribution(ShellServices& shell);
+
+// The categories the user chose in distributions not undone: for each entry's file name, folded as
+// the file system compares names (ShellServices::FoldedName), the category its newest such move
+// put it into. Only records that pass the journal checks count.
+std::map<std::string, int32_t> EarlierChoices(ShellServices& shell);
 
 // The one message that reports an undo.
 std::string UndoReport(const TUndoResult& result);
