@@ -1,30 +1,24 @@
 #include "actions/journal.h"
 
+#include "actions/journal_records.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
 #include "shell/shell_services.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <map>
-#include <set>
-
-const char* const UndoneText = "Все программы возвращены на прежние места!";
-const char* const NothingToUndoText = "Нет распределений, которые можно отменить.";
 
 namespace {
 
 constexpr const char* JournalFolderName = "Orvane";
+constexpr const char* KeepingFolderName = "replaced";
 constexpr const char* JournalExtension = ".txt";
-constexpr const char* UndoneMark = "undone";
-constexpr const char* KeptMark = "kept";
+constexpr const char* RemovedMark = "removed";
 constexpr unsigned FileExistsCode = 80; // ERROR_FILE_EXISTS
-
-const char* const MovedSinceReason = "перемещён или удалён после распределения";
-const char* const OldNameTakenReason = "прежнее имя уже занято";
-const char* const CancelledReason = "возврат отменён";
+// How far below a Programs folder a record may reach: groups within groups, merged one by one.
+constexpr size_t MaxDepth = 8;
 
 std::optional<std::string> JournalFolder(ShellServices& shell) {
     const std::optional<std::string> base = shell.GetSpecialFolder(CSIDL_LOCAL_APPDATA_ID);
@@ -53,73 +47,37 @@ std::string WithCode(const std::string& text, unsigned code) {
     return text + " (код " + std::to_string(code) + ")";
 }
 
-enum class TState { Pending, Undone, Kept };
-
-struct TRecord {
-    TJournalMove Move;
-    TState State = TState::Pending;
-};
-
-std::vector<TRecord> ReadJournal(ShellServices& shell, const std::string& path) {
-    std::vector<TRecord> records;
-    const std::optional<std::string> text = shell.ReadTextFile(path);
-    if (!text)
-        return records;
-    for (std::string line : Split(*text, '\n')) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const std::vector<std::string> f = Split(line, '\t');
-        if ((f[0] == UndoneMark || f[0] == KeptMark) && f.size() >= 2) {
-            const size_t n = std::strtoul(f[1].c_str(), nullptr, 10);
-            if (n < records.size())
-                records[n].State = f[0] == UndoneMark ? TState::Undone : TState::Kept;
-        } else if (f.size() >= 5) {
-            // A line cut short by a run that stopped while writing it has fewer fields.
-            const size_t equals = f[3].find('=');
-            TJournalMove move{f[0], f[1], f[2] == "1", "", "", f[4] == "1"};
-            if (equals != std::string::npos) {
-                move.IniKey = f[3].substr(0, equals);
-                move.IniValue = f[3].substr(equals + 1);
-            }
-            records.push_back({move, TState::Pending});
-        }
-    }
-    return records;
-}
-
-bool HasPending(const std::vector<TRecord>& records) {
-    return std::any_of(records.begin(), records.end(),
-                       [](const TRecord& r) { return r.State == TState::Pending; });
-}
-
-// The most recent journal that holds moves not yet undone, with its records; read newest first,
-// and no further than that one.
-std::optional<std::pair<std::string, std::vector<TRecord>>> PendingJournal(ShellServices& shell) {
-    const std::optional<std::string> folder = JournalFolder(shell);
-    if (!folder)
-        return std::nullopt;
-    std::vector<std::string> names =
-        shell.ListFolder(*folder + "\\*" + JournalExtension, ListAllAttributes);
-    std::sort(names.rbegin(), names.rend());
-    for (const std::string& name : names) {
-        const std::string path = *folder + "\\" + name;
-        std::vector<TRecord> records = ReadJournal(shell, path);
-        if (HasPending(records))
-            return std::make_pair(path, std::move(records));
-    }
+std::optional<bool> ParseFlag(const std::string& field) {
+    if (field == "0" || field == "1")
+        return field == "1";
     return std::nullopt;
 }
 
-// The name an entry is reported by: the one the Start menu shows where the journal has it.
-std::string ReportedName(ShellServices& shell, const TJournalMove& move) {
-    if (!move.IniKey.empty()) {
-        if (const std::optional<std::string> name = shell.ResolveLocalizedName(move.IniValue))
-            return *name;
-    }
-    return DisplayName(move.OldPath);
+std::optional<size_t> ParseIndex(const std::string& field) {
+    if (field.empty() || field.size() > 9 ||
+        !std::all_of(field.begin(), field.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+        return std::nullopt;
+    return static_cast<size_t>(std::stoul(field));
+}
+
+// A name a folder listing can return: no separators, wildcards, stream or device syntax, and not
+// "." or ".." (nor one Windows would trim into another name).
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 ||
+               std::string("<>:\"/\\|?*").find(ch) != std::string::npos;
+    });
+}
+
+bool IsNumber(const std::string& name) {
+    return ParseIndex(name).has_value();
 }
 
 } // namespace
+
+// --- Writing --------------------------------------------------------------------------------
 
 std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
     const std::optional<std::string> folder = JournalFolder(shell);
@@ -148,145 +106,244 @@ std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
     return std::nullopt;
 }
 
-bool TJournalWriter::Append(ShellServices& shell, const TJournalMove& move) {
-    const std::string line = move.IniKey.empty() ? "" : move.IniKey + "=" + move.IniValue;
-    const unsigned code = shell.AppendToFile(path_,
-                                             move.OldPath + "\t" + move.NewPath + "\t" +
-                                                 (move.CreatedFolder ? "1" : "0") + "\t" + line +
-                                                 "\t" + (move.CreatedIni ? "1" : "0") + "\r\n",
-                                             false);
+bool TJournalWriter::Write(ShellServices& shell, const std::string& line, const std::string& what) {
+    const unsigned code = shell.AppendToFile(path_, line + "\r\n", false);
     if (code != 0)
         shell.ShowMessage(WithCode("Не удалось дописать журнал перемещений", code) +
-                          ". Распределение остановлено; последнее перемещение в журнал не "
-                          "попало, его придётся вернуть вручную:\n" +
-                          move.NewPath);
+                          ". Распределение остановлено; последний шаг в журнал не попал, его "
+                          "придётся вернуть вручную:\n" +
+                          what);
     return code == 0;
 }
 
-bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to) {
-    return shell.PathExists(to) && !shell.PathExists(from);
+bool TJournalWriter::Append(ShellServices& shell, const TJournalMove& move) {
+    const std::string line = move.IniKey.empty() ? "" : move.IniKey + "=" + move.IniValue;
+    return Write(shell,
+                 move.OldPath + "\t" + move.NewPath + "\t" + (move.CreatedFolder ? "1" : "0") +
+                     "\t" + line + "\t" + (move.CreatedIni ? "1" : "0"),
+                 move.NewPath);
 }
 
-bool CanUndo(ShellServices& shell) {
-    return PendingJournal(shell).has_value();
+bool TJournalWriter::AppendRemoval(ShellServices& shell, const std::string& folder) {
+    return Write(shell, std::string(RemovedMark) + "\t" + folder, folder);
 }
 
-TUndoResult UndoLastDistribution(ShellServices& shell) {
-    TUndoResult result;
-    std::optional<std::pair<std::string, std::vector<TRecord>>> journal = PendingJournal(shell);
-    if (!journal)
-        return result;
-    result.Found = true;
-    const std::string& path = journal->first;
-    std::vector<TRecord>& records = journal->second;
-    std::set<std::string> changed;
-    // Records that move n was moved back (no reason) or is left for good (with the reason).
-    const auto mark = [&](size_t n, const char* reason) {
-        records[n].State = reason ? TState::Kept : TState::Undone;
-        const std::string line =
-            reason ? std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason
-                   : std::string(UndoneMark) + "\t" + std::to_string(n);
-        shell.AppendToFile(path, line + "\r\n", false);
-    };
-    bool cancelled = false;
-    for (size_t n = records.size(); n-- > 0;) {
-        const TJournalMove& move = records[n].Move;
-        if (records[n].State != TState::Pending)
-            continue;
-        ++result.Tried;
-        const std::string name = ReportedName(shell, move);
-        if (cancelled) {
-            result.Left.emplace_back(name, CancelledReason);
-            continue;
-        }
-        // What the user changed after the distribution is left as it is, for good.
-        const char* reason = !shell.PathExists(move.NewPath)  ? MovedSinceReason
-                             : shell.PathExists(move.OldPath) ? OldNameTakenReason
-                                                              : nullptr;
-        if (reason) {
-            mark(n, reason);
-            result.Left.emplace_back(name, reason);
-            continue;
-        }
-        const ShellOpResult moved =
-            shell.ShellFileOperation(ShellOp::Move, move.NewPath, move.OldPath);
-        if (!moved.Succeeded() || !MoveHappened(shell, move.NewPath, move.OldPath)) {
-            // Tried again by the next undo.
-            cancelled = moved.Aborted;
-            const std::string failed = "не удалось переместить";
-            result.Left.emplace_back(name, cancelled    ? CancelledReason
-                                           : moved.Code ? WithCode(failed, moved.Code)
-                                                        : failed);
-            continue;
-        }
-        mark(n, nullptr);
-        ++result.MovedBack;
-        changed.insert(ParentOf(move.OldPath));
-        changed.insert(ParentOf(move.NewPath));
-        for (TStartMenu& entry : StartMenuItems) {
-            if (entry.Path == move.OldPath)
-                entry.Moved = false;
-        }
-    }
-
-    // The category folders: the lines written for entries that are no longer there, then the
-    // desktop.ini and the folder where the distribution created them and nothing else is left.
-    std::map<std::string, std::pair<bool, bool>> folders; // created folder, created desktop.ini
-    for (const TRecord& record : records) {
-        const std::string folder = ParentOf(record.Move.NewPath);
-        folders[folder].first |= record.Move.CreatedFolder;
-        folders[folder].second |= record.Move.CreatedIni;
-    }
-    for (const TRecord& record : records) {
-        const TJournalMove& move = record.Move;
-        if (move.IniKey.empty() ||
-            (record.State != TState::Undone && shell.PathExists(move.NewPath)))
-            continue;
-        const std::string folder = ParentOf(move.NewPath);
-        shell.RemoveDesktopIniLine(folder, FileNamesSection, move.IniKey, folders[folder].second);
-    }
-    for (const auto& [folder, created] : folders) {
-        if (created.first && shell.PathExists(folder) && shell.RemoveFolder(folder) == 0) {
-            changed.erase(folder);
-            changed.insert(ParentOf(folder));
-        }
-    }
-    for (const std::string& folder : changed)
-        shell.NotifyFolderChanged(folder);
-    return result;
+std::string TJournalWriter::KeepingFolder() const {
+    return KeepingFolderOf(path_);
 }
 
-std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
-    std::map<std::string, int32_t> choices;
+// --- Reading --------------------------------------------------------------------------------
+
+std::vector<TRecord> ParseJournal(const std::string& text) {
+    std::vector<TRecord> records;
+    for (std::string line : Split(text, '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::vector<std::string> f = Split(line, '\t');
+        const bool undone = f[0] == UndoneMark && f.size() == 2;
+        if (undone || (f[0] == KeptMark && f.size() == 3)) {
+            const std::optional<size_t> n = ParseIndex(f[1]);
+            if (n && *n < records.size())
+                records[*n].State = undone ? TRecordState::Undone : TRecordState::Kept;
+        } else if (f[0] == RemovedMark && f.size() == 2) {
+            TRecord removal;
+            removal.Kind = TRecordKind::Removal;
+            removal.Move.OldPath = f[1];
+            records.push_back(removal);
+        } else if (f.size() == 5) {
+            // A line cut short by a run that stopped while writing it has fewer fields.
+            const std::optional<bool> folder = ParseFlag(f[2]), ini = ParseFlag(f[4]);
+            if (!folder || !ini)
+                continue;
+            TRecord record;
+            record.Move = {f[0], f[1], *folder, "", "", *ini};
+            if (!f[3].empty()) {
+                const size_t equals = f[3].find('=');
+                if (equals == std::string::npos || equals == 0)
+                    continue;
+                record.Move.IniKey = f[3].substr(0, equals);
+                record.Move.IniValue = f[3].substr(equals + 1);
+            }
+            records.push_back(record);
+        }
+    }
+    return records;
+}
+
+std::vector<std::string> JournalPaths(ShellServices& shell) {
+    std::vector<std::string> paths;
     const std::optional<std::string> folder = JournalFolder(shell);
     if (!folder)
-        return choices;
+        return paths;
     std::vector<std::string> names =
         shell.ListFolder(*folder + "\\*" + JournalExtension, ListAllAttributes);
     std::sort(names.rbegin(), names.rend());
     for (const std::string& name : names) {
-        for (const TRecord& record : ReadJournal(shell, *folder + "\\" + name)) {
-            if (record.State == TState::Undone)
+        if (IsPlainName(name))
+            paths.push_back(*folder + "\\" + name);
+    }
+    return paths;
+}
+
+std::optional<std::vector<TRecord>> ReadJournal(ShellServices& shell, const std::string& path,
+                                                std::vector<std::string>* skipped) {
+    const std::optional<uint64_t> size = shell.FileSize(path);
+    if (!size)
+        return std::nullopt;
+    if (*size > JournalSizeLimit) {
+        if (skipped)
+            skipped->push_back(path);
+        return std::nullopt;
+    }
+    const std::optional<std::string> text = shell.ReadTextFile(path);
+    // A file that grew past the limit since its size was read is not read either.
+    if (!text || text->size() > JournalSizeLimit)
+        return std::nullopt;
+    return ParseJournal(*text);
+}
+
+std::string KeepingFolderOf(const std::string& journalPath) {
+    std::string name = FileNameOf(journalPath);
+    name.resize(name.size() - std::min(name.size(), std::string(JournalExtension).size()));
+    return ParentOf(journalPath) + "\\" + KeepingFolderName + "\\" + name;
+}
+
+// --- The checks -----------------------------------------------------------------------------
+
+TMenuPlaces::TMenuPlaces(ShellServices& shell, const std::string& journalPath)
+    : shell_(shell), journalFolder_(ParentOf(journalPath)) {
+    roots_[Common] = CommonProgramsDir.value_or("");
+    roots_[User] = UserProgramsDir.value_or("");
+    roots_[Keeping] = KeepingFolderOf(journalPath);
+    for (int r = 0; r < RootCount; ++r)
+        foldedRoots_[r] = roots_[r].empty() ? "" : shell.FoldedName(roots_[r]);
+}
+
+std::optional<TMenuPlaces::TPlace> TMenuPlaces::Locate(const std::string& path) const {
+    const std::vector<std::string> parts = Split(path, '\\');
+    // The root is the path less its last k names, spelled in any letter case, as Windows compares
+    // paths; every name below it must be one a listing could return.
+    for (size_t k = 1; k <= MaxDepth + 1 && k < parts.size(); ++k) {
+        if (!IsPlainName(parts[parts.size() - k]))
+            return std::nullopt;
+        std::string prefix = parts[0];
+        for (size_t i = 1; i + k < parts.size(); ++i)
+            prefix += "\\" + parts[i];
+        const std::string folded = shell_.FoldedName(prefix);
+        for (int r = 0; r < RootCount; ++r) {
+            if (!foldedRoots_[r].empty() && folded == foldedRoots_[r])
+                return TPlace{
+                    static_cast<TRoot>(r),
+                    std::vector<std::string>(parts.end() - static_cast<long>(k), parts.end())};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int32_t> TMenuPlaces::CategoryOf(const std::string& name) const {
+    const std::string folded = shell_.FoldedName(name);
+    for (int32_t c = 0; c < CategoryCount; ++c) {
+        if (shell_.FoldedName(CategoryNames[static_cast<size_t>(c)]) == folded)
+            return c;
+    }
+    return std::nullopt;
+}
+
+bool TMenuPlaces::Allows(const TRecord& record) const {
+    const TJournalMove& move = record.Move;
+    const std::optional<TPlace> from = Locate(move.OldPath);
+    if (!from || from->Root == Keeping)
+        return false;
+    const bool fromCategory = CategoryOf(from->Parts[0]).has_value();
+    if (record.Kind == TRecordKind::Removal)
+        return !fromCategory;
+    const std::optional<TPlace> to = Locate(move.NewPath);
+    if (!to)
+        return false;
+    const bool topLevel = from->Parts.size() == 1;
+    // Only a top-level entry's move creates its category folder and writes its own name line.
+    if (!topLevel || to->Root == Keeping) {
+        if (move.CreatedFolder || move.CreatedIni || !move.IniKey.empty())
+            return false;
+    } else if ((move.CreatedIni && move.IniKey.empty()) ||
+               (!move.IniKey.empty() &&
+                shell_.FoldedName(move.IniKey) != shell_.FoldedName(from->Parts[0]))) {
+        return false;
+    }
+    if (to->Root == Keeping) {
+        // An entry of a category folder, kept under a numbered folder by its own name.
+        return fromCategory && from->Parts.size() >= 2 && to->Parts.size() == 2 &&
+               IsNumber(to->Parts[0]) && to->Parts[1] == from->Parts.back();
+    }
+    // The same names, one category folder further down in the same Programs folder.
+    return !fromCategory && to->Root == from->Root && to->Parts.size() == from->Parts.size() + 1 &&
+           CategoryOf(to->Parts[0]) &&
+           std::equal(from->Parts.begin(), from->Parts.end(), to->Parts.begin() + 1);
+}
+
+bool TMenuPlaces::LinkBelow(const TPlace& place) const {
+    std::string folder = roots_[place.Root];
+    if (place.Root == Keeping) {
+        // The keeping folder's own chain lies in the user's folder too.
+        for (const std::string& path :
+             {journalFolder_, journalFolder_ + "\\" + KeepingFolderName, folder}) {
+            if (shell_.IsFolderLink(path))
+                return true;
+        }
+    }
+    for (size_t i = 0; i + 1 < place.Parts.size(); ++i) {
+        folder += "\\" + place.Parts[i];
+        if (shell_.IsFolderLink(folder))
+            return true;
+    }
+    return false;
+}
+
+bool TMenuPlaces::ThroughLink(const TRecord& record) const {
+    for (const std::string* path : {&record.Move.OldPath, &record.Move.NewPath}) {
+        if (path->empty())
+            continue;
+        const std::optional<TPlace> place = Locate(*path);
+        if (!place || LinkBelow(*place))
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::pair<int32_t, std::string>>
+TMenuPlaces::Destination(const TRecord& record) const {
+    if (record.Kind != TRecordKind::Move || !Allows(record))
+        return std::nullopt;
+    const std::optional<TPlace> to = Locate(record.Move.NewPath);
+    if (to->Root == Keeping)
+        return std::nullopt;
+    return std::make_pair(*CategoryOf(to->Parts[0]), to->Parts[1]);
+}
+
+std::string TMenuPlaces::CategoryFolder(const TRecord& record) const {
+    if (record.Kind != TRecordKind::Move || !Allows(record))
+        return std::string();
+    const std::optional<TPlace> to = Locate(record.Move.NewPath);
+    return to->Root != Keeping && to->Parts.size() == 2 ? ParentOf(record.Move.NewPath)
+                                                        : std::string();
+}
+
+// --- What the user chose before -------------------------------------------------------------
+
+std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
+    std::map<std::string, int32_t> choices;
+    for (const std::string& path : JournalPaths(shell)) {
+        const std::optional<std::vector<TRecord>> records = ReadJournal(shell, path);
+        if (!records)
+            continue;
+        const TMenuPlaces places(shell, path);
+        // Newest first: the last record of the newest journal wins.
+        for (auto record = records->rbegin(); record != records->rend(); ++record) {
+            if (record->State == TRecordState::Undone)
                 continue;
-            const std::string category =
-                shell.FoldedName(FileNameOf(ParentOf(record.Move.NewPath)));
-            for (int32_t c = 0; c < CategoryCount; ++c) {
-                if (shell.FoldedName(CategoryNames[static_cast<size_t>(c)]) == category)
-                    choices.emplace(shell.FoldedName(FileNameOf(record.Move.OldPath)), c);
-            }
+            if (const auto destination = places.Destination(*record))
+                choices.emplace(shell.FoldedName(destination->second), destination->first);
         }
     }
     return choices;
-}
-
-std::string UndoReport(const TUndoResult& result) {
-    if (!result.Found)
-        return NothingToUndoText;
-    if (result.Complete())
-        return UndoneText;
-    std::string text = "Возвращено на прежние места: " + std::to_string(result.MovedBack) + " из " +
-                       std::to_string(result.Tried) + ". Остались где были:";
-    for (const auto& [name, reason] : result.Left)
-        text += "\n" + name + " — " + reason;
-    return text;
 }

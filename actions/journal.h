@@ -9,9 +9,14 @@
 //                           when the distribution created the category folder, INI LINE the
 //                           key=value line it wrote into the category folder's desktop.ini (empty:
 //                           none), INI FILE 1 when that write created the desktop.ini
-//   undone, N               move N (counted from 0) was moved back
-//   kept, N, REASON         move N was left where it is for good, since the user changed its entry
-//                           or took its old name after the distribution
+//   removed, FOLDER         the distribution removed a program group's folder that a merge into
+//                           its namesake in the category folder had emptied
+//   undone, N               record N (counted from 0) was undone
+//   kept, N, REASON         record N was left as it is for good: the user changed its entry or took
+//                           its old name after the distribution, or the record does not belong to
+//                           the Start menu
+// An entry that the distribution found already in its category folder (the same shortcut) is
+// moved first into the distribution's keeping folder (KeepingFolder), a record of its own.
 #pragma once
 
 #include <cstdint>
@@ -46,10 +51,16 @@ public:
     // Appends the record of a move that succeeded and flushes it; on failure shows why and
     // returns false.
     bool Append(ShellServices& shell, const TJournalMove& move);
+    // The same for a folder the distribution removed.
+    bool AppendRemoval(ShellServices& shell, const std::string& folder);
     const std::string& Path() const { return path_; }
+    // Where this distribution keeps the entries it replaced: the folder named after the journal
+    // in %LOCALAPPDATA%\Orvane\replaced.
+    std::string KeepingFolder() const;
 
 private:
     explicit TJournalWriter(std::string path) : path_(std::move(path)) {}
+    bool Write(ShellServices& shell, const std::string& line, const std::string& what);
     std::string path_;
 };
 
@@ -59,6 +70,7 @@ struct TUndoResult {
     size_t Tried = 0;     // its moves that were not undone yet
     size_t MovedBack = 0; // of those, moved back now
     std::vector<std::pair<std::string, std::string>> Left; // name and reason of each entry left
+    std::vector<std::string> Skipped; // journals not read: larger than any distribution writes
     bool Complete() const { return MovedBack == Tried; }
 };
 
@@ -66,13 +78,17 @@ struct TUndoResult {
 // `from`. (Wine's shell, for one, reports a move it was refused as done.)
 bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to);
 
-// Whether some journal holds moves not yet undone.
+// The reason a record that does not belong to the Start menu is left.
+extern const char* const NotInStartMenuReason;
+
+// Whether some journal holds moves not yet undone that belong to the Start menu.
 bool CanUndo(ShellServices& shell);
 
 // Undoes the most recent distribution not yet wholly undone: moves each recorded entry back,
 // newest first, when it is still where the distribution put it and its old name is free; then
 // takes out the desktop.ini lines the distribution wrote and the category folders it created,
-// once they are empty. Never overwrites or deletes an entry. Entries moved back in this run's
+// once they are empty. Never overwrites or deletes an entry, and never acts on a record that does
+// not belong to the Start menu (left for good, and named). Entries moved back in this run's
 // catalogue count as not moved again.
 TUndoResult UndoLastDistribution(ShellServices& shell);
 

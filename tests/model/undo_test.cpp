@@ -151,3 +151,91 @@ TEST_F(UndoTest, WithoutAJournalNothingMoves) {
 }
 
 } // namespace
+
+// --- Journals that did not come from a distribution ----------------------------------------------
+
+class PlantedJournalTest : public UndoTest {
+protected:
+    const std::string Journals = LocalAppData + "\\Orvane";
+    // Puts a journal text into the journal folder, as any program of the user's could.
+    void Plant(const std::string& name, const std::string& text) {
+        shell.folders.insert(Journals);
+        shell.textFiles[Journals + "\\" + name] = text;
+    }
+    // A move record whose new path holds a file, so that acting on it would move that file.
+    std::string Record(const std::string& from, const std::string& to,
+                       const std::string& rest = "\t0\t\t0") {
+        shell.files.insert(to);
+        return from + "\t" + to + rest + "\r\n";
+    }
+};
+
+TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthersAreUndone) {
+    const std::string temp = LocalAppData + "\\Temp\\evil.dll";
+    const std::string office = Common + "\\Офисные";
+    shell.folders = {LocalAppData, "C:\\Empty", office};
+    const std::string good = Common + "\\Writer.lnk";
+    std::string text = Record(good, office + "\\Writer.lnk", "\t1\tWriter.lnk=Писатель\t0");
+    text += Record("C:\\Program Files\\App\\version.dll", temp);   // outside both folders
+    text += Record(Common + "\\B.lnk", Common + "\\Tools\\B.lnk"); // not a category folder
+    text += Record(Common + "\\C.lnk", User + "\\Офисные\\C.lnk"); // the other Programs folder
+    text += Record(Common + "\\D.lnk", office + "\\E.lnk");        // another name
+    text += Record(Common + "\\F.lnk", office + "\\F.lnk", "\t0\tWriter.lnk=x\t0"); // another line
+    text += Record(Common + "\\..\\..\\Windows\\x.dll", office + "\\x.dll");        // a way out
+    text += Record(office + "\\G.lnk", LocalAppData + "\\Orvane\\replaced\\other\\1\\G.lnk");
+    text += "removed\tC:\\Empty\r\n";
+    // Lines that are no records at all.
+    text += "undone\t99\r\nkept\tx\ty\r\nundone\t1\textra\r\n" + Record("a", "b", "\t2\t\t0") +
+            "\x01\xff\xfe\tjunk\r\n" + std::string(140000, 'x') + "\r\n";
+    Plant("2026-01-01 00.00.00.000.txt", text);
+    const auto before = shell.files;
+    ASSERT_TRUE(CanUndo(shell));
+
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 1 из 9. Остались где были:\n"
+                             "Empty — запись журнала не относится к меню «Пуск»\n"
+                             "G — запись журнала не относится к меню «Пуск»\n"
+                             "x — запись журнала не относится к меню «Пуск»\n"
+                             "F — запись журнала не относится к меню «Пуск»\n"
+                             "D — запись журнала не относится к меню «Пуск»\n"
+                             "C — запись журнала не относится к меню «Пуск»\n"
+                             "B — запись журнала не относится к меню «Пуск»\n"
+                             "version — запись журнала не относится к меню «Пуск»"}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
+              Names({"Move(" + office + "\\Writer.lnk -> " + good + ")"}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "RemoveFolder("),
+              Names({"RemoveFolder(" + office + ")"}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "RemoveDesktopIniLine("),
+              Names({"RemoveDesktopIniLine(" + office + ",LocalizedFileNames,Writer.lnk)"}));
+    EXPECT_TRUE(Has("C:\\Empty"));
+    EXPECT_TRUE(Has(temp));
+    // The refused records are marked, so that they are not tried again.
+    EXPECT_FALSE(CanUndo(shell));
+    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+    for (const std::string& path : before) {
+        if (path != office + "\\Writer.lnk")
+            EXPECT_TRUE(Has(path)) << path;
+    }
+}
+
+TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
+    const std::string outside = Record("C:\\Windows\\System32\\x.dll", Common + "\\Игры\\x.dll");
+    Plant("2026-01-02 00.00.00.000.txt", outside);
+    EXPECT_FALSE(CanUndo(shell));
+    // A category folder that is a folder link leads out of the Programs folder: nothing goes
+    // through it.
+    shell.folders.insert(Common + "\\Игры");
+    shell.folderLinks.insert(Common + "\\Игры");
+    Plant("2026-01-03 00.00.00.000.txt", Record(Common + "\\x.dll", Common + "\\Игры\\x.dll"));
+    ASSERT_TRUE(CanUndo(shell));
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 0 из 1. Остались где были:\n"
+                             "x — запись журнала не относится к меню «Пуск»"}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("), Names{});
+    EXPECT_EQ(CallsStartingWith(shell.calls, "RemoveFolder("), Names{});
+    // A journal larger than any distribution writes is not read, and the report says so.
+    Plant("2026-01-04 00.00.00.000.txt",
+          Record(Common + "\\y.lnk", Common + "\\Игры\\y.lnk") + std::string(16 << 20, '\n'));
+    EXPECT_FALSE(CanUndo(shell));
+    EXPECT_EQ(Undo(), Names({std::string(NothingToUndoText) +
+                             "\nЖурнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
+                             "распределение таких не пишет."}));
+}

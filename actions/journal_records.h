@@ -1,0 +1,90 @@
+// A journal as read back, and the checks that keep what its records ask for inside the Start menu.
+// Shared by the undo and by the suggestions that read the user's earlier choices.
+//
+// A journal lies in a folder any program of the user's may write to, and the undo may run with
+// administrator rights: what a record says is acted on only when it has the shape of a step a
+// distribution takes, inside the two Programs folders located at start (and the journal's own
+// keeping folder).
+#pragma once
+
+#include "actions/journal.h"
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+class ShellServices;
+
+// The marks the undo appends: record N was moved back, or left for good (with the reason).
+constexpr const char* UndoneMark = "undone";
+constexpr const char* KeptMark = "kept";
+
+// A journal larger than this is not read at all.
+constexpr uint64_t JournalSizeLimit = uint64_t(16) << 20;
+
+enum class TRecordKind {
+    Move,   // an entry moved from OldPath to NewPath
+    Removal // the folder OldPath, emptied by a merge, was removed
+};
+enum class TRecordState { Pending, Undone, Kept };
+
+struct TRecord {
+    TRecordKind Kind = TRecordKind::Move;
+    TJournalMove Move;
+    TRecordState State = TRecordState::Pending;
+};
+
+// The records of a journal's text. Lines with missing, extra or malformed fields are ignored, and
+// so are marks whose number is not that of an earlier record.
+std::vector<TRecord> ParseJournal(const std::string& text);
+
+// The journal files, newest first.
+std::vector<std::string> JournalPaths(ShellServices& shell);
+
+// A journal's records; nothing when it cannot be read or is larger than JournalSizeLimit (then
+// its path is added to `skipped`, when given).
+std::optional<std::vector<TRecord>> ReadJournal(ShellServices& shell, const std::string& path,
+                                                std::vector<std::string>* skipped = nullptr);
+
+// The folder a distribution keeps the entries it replaced in: one per journal.
+std::string KeepingFolderOf(const std::string& journalPath);
+
+// Where the records of one journal may act.
+class TMenuPlaces {
+public:
+    TMenuPlaces(ShellServices& shell, const std::string& journalPath);
+
+    // Whether a record has the shape of a distribution's step inside the Start menu:
+    //  - an entry of a Programs folder (or an item of its group, further down) moved to the same
+    //    place below a category folder of that Programs folder; only a top-level entry's move may
+    //    create the category folder and name the entry's own desktop.ini line;
+    //  - an entry below a category folder moved into the journal's keeping folder, under a
+    //    numbered folder of its own and its own name;
+    //  - a folder below a Programs folder, not a category folder, removed.
+    bool Allows(const TRecord& record) const;
+    // Whether a folder that the record's paths go through (below their Programs or keeping
+    // folder) is a folder link, which would lead out of it.
+    bool ThroughLink(const TRecord& record) const;
+    // The category a record moved an entry into, and the entry's top-level name (for an item of
+    // a group, the group's); nothing for other records and records not allowed.
+    std::optional<std::pair<int32_t, std::string>> Destination(const TRecord& record) const;
+    // The category folder a top-level entry's move went into; empty for other records.
+    std::string CategoryFolder(const TRecord& record) const;
+
+private:
+    enum TRoot { Common, User, Keeping, RootCount };
+    struct TPlace {
+        TRoot Root;
+        std::vector<std::string> Parts; // the names below the root
+    };
+    std::optional<TPlace> Locate(const std::string& path) const;
+    std::optional<int32_t> CategoryOf(const std::string& name) const;
+    bool LinkBelow(const TPlace& place) const;
+
+    ShellServices& shell_;
+    std::string roots_[RootCount];       // as located; empty: none
+    std::string foldedRoots_[RootCount]; // in one letter case
+    std::string journalFolder_;
+};

@@ -1,0 +1,248 @@
+// The undo of a distribution, from its journal.
+#include "actions/journal.h"
+#include "actions/journal_records.h"
+#include "catalogue/catalogue.h"
+#include "shell/shell_services.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+const char* const UndoneText = "Все программы возвращены на прежние места!";
+const char* const NothingToUndoText = "Нет распределений, которые можно отменить.";
+const char* const NotInStartMenuReason = "запись журнала не относится к меню «Пуск»";
+
+namespace {
+
+const char* const MovedSinceReason = "перемещён или удалён после распределения";
+const char* const OldNameTakenReason = "прежнее имя уже занято";
+const char* const CancelledReason = "возврат отменён";
+// A refused record names its entry by no more than this many characters.
+constexpr size_t ReportedNameLimit = 80;
+
+std::string ParentOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+bool HasPendingInMenu(const std::vector<TRecord>& records, const TMenuPlaces& places) {
+    return std::any_of(records.begin(), records.end(), [&](const TRecord& r) {
+        return r.State == TRecordState::Pending && places.Allows(r);
+    });
+}
+
+struct TPendingJournal {
+    std::string Path;
+    std::vector<TRecord> Records;
+};
+
+// The most recent journal that holds records not yet undone that belong to the Start menu; read
+// newest first, and no further than that one. Journals too large to read are named in `skipped`.
+std::optional<TPendingJournal> PendingJournal(ShellServices& shell,
+                                              std::vector<std::string>* skipped) {
+    for (const std::string& path : JournalPaths(shell)) {
+        std::optional<std::vector<TRecord>> records = ReadJournal(shell, path, skipped);
+        if (records && HasPendingInMenu(*records, TMenuPlaces(shell, path)))
+            return TPendingJournal{path, std::move(*records)};
+    }
+    return std::nullopt;
+}
+
+// One undo of one journal: the moves back, newest first, then the folders the distribution made.
+class TUndo {
+public:
+    TUndo(ShellServices& shell, TPendingJournal journal, TUndoResult& result)
+        : shell_(shell), path_(std::move(journal.Path)), records_(std::move(journal.Records)),
+          places_(shell, path_), result_(result) {}
+
+    void MoveBack() {
+        for (size_t n = records_.size(); n-- > 0;) {
+            if (records_[n].State == TRecordState::Pending)
+                Undo(n);
+        }
+    }
+    void TidyFolders();
+    void Notify() {
+        for (const std::string& folder : changed_)
+            shell_.NotifyFolderChanged(folder);
+    }
+
+private:
+    void Undo(size_t n);
+    bool UndoRemoval(const TJournalMove& move);
+    void Leave(size_t n, const std::string& name, const std::string& reason, bool forGood);
+    void Mark(size_t n, const char* reason);
+    std::string ReportedName(const TJournalMove& move);
+
+    ShellServices& shell_;
+    std::string path_;
+    std::vector<TRecord> records_;
+    TMenuPlaces places_;
+    TUndoResult& result_;
+    std::set<std::string> changed_;
+    bool cancelled_ = false;
+};
+
+// Records in the journal that record n was undone (no reason) or is left for good.
+void TUndo::Mark(size_t n, const char* reason) {
+    records_[n].State = reason ? TRecordState::Kept : TRecordState::Undone;
+    const std::string line = reason
+                                 ? std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason
+                                 : std::string(UndoneMark) + "\t" + std::to_string(n);
+    shell_.AppendToFile(path_, line + "\r\n", false);
+}
+
+void TUndo::Leave(size_t n, const std::string& name, const std::string& reason, bool forGood) {
+    if (forGood)
+        Mark(n, reason.c_str());
+    result_.Left.emplace_back(name, reason);
+}
+
+// The name an entry is reported by: the one the Start menu shows where the journal has it.
+std::string TUndo::ReportedName(const TJournalMove& move) {
+    if (!move.IniKey.empty()) {
+        if (const std::optional<std::string> name = shell_.ResolveLocalizedName(move.IniValue))
+            return *name;
+    }
+    return DisplayName(move.OldPath);
+}
+
+void TUndo::Undo(size_t n) {
+    const TRecord& record = records_[n];
+    const TJournalMove& move = record.Move;
+    if (!places_.Allows(record) || places_.ThroughLink(record)) {
+        // Never acted on: nothing is moved, removed or written for it.
+        ++result_.Tried;
+        Leave(n, Utf8Prefix(DisplayName(move.OldPath), ReportedNameLimit), NotInStartMenuReason,
+              true);
+        return;
+    }
+    if (record.Kind == TRecordKind::Removal) {
+        if (UndoRemoval(move))
+            Mark(n, nullptr);
+        return;
+    }
+    ++result_.Tried;
+    const std::string name = ReportedName(move);
+    if (cancelled_)
+        return Leave(n, name, CancelledReason, false);
+    // What the user changed after the distribution is left as it is, for good.
+    if (!shell_.PathExists(move.NewPath))
+        return Leave(n, name, MovedSinceReason, true);
+    if (shell_.PathExists(move.OldPath))
+        return Leave(n, name, OldNameTakenReason, true);
+    const ShellOpResult moved =
+        shell_.ShellFileOperation(ShellOp::Move, move.NewPath, move.OldPath);
+    if (!moved.Succeeded() || !MoveHappened(shell_, move.NewPath, move.OldPath)) {
+        // Tried again by the next undo.
+        cancelled_ = moved.Aborted;
+        const std::string failed = "не удалось переместить";
+        return Leave(n, name,
+                     cancelled_   ? CancelledReason
+                     : moved.Code ? failed + " (код " + std::to_string(moved.Code) + ")"
+                                  : failed,
+                     false);
+    }
+    Mark(n, nullptr);
+    ++result_.MovedBack;
+    changed_.insert(ParentOf(move.OldPath));
+    changed_.insert(ParentOf(move.NewPath));
+    for (TStartMenu& entry : StartMenuItems) {
+        if (entry.Path == move.OldPath)
+            entry.Moved = false;
+    }
+}
+
+// A program group's folder that a merge emptied and removed is made again, for its items to come
+// back into.
+bool TUndo::UndoRemoval(const TJournalMove& move) {
+    if (!shell_.PathExists(move.OldPath)) {
+        try {
+            shell_.CreateFolder(move.OldPath);
+        } catch (const EInOutError&) {
+            // The moves back make it themselves, as the shell makes a missing target folder.
+        }
+    }
+    changed_.insert(ParentOf(move.OldPath));
+    for (TStartMenu& entry : StartMenuItems) {
+        if (entry.Path == move.OldPath)
+            entry.Moved = false;
+    }
+    return true;
+}
+
+// The category folders: the lines written for entries that are no longer there, then the
+// desktop.ini and the folder where the distribution created them and nothing else is left; and
+// the keeping folders of entries that went back.
+void TUndo::TidyFolders() {
+    std::map<std::string, std::pair<bool, bool>> folders; // created folder, created desktop.ini
+    for (const TRecord& record : records_) {
+        const std::string folder = places_.CategoryFolder(record);
+        if (folder.empty() || shell_.IsFolderLink(folder))
+            continue;
+        folders[folder].first |= record.Move.CreatedFolder;
+        folders[folder].second |= record.Move.CreatedIni;
+    }
+    for (const TRecord& record : records_) {
+        const TJournalMove& move = record.Move;
+        const std::string folder = places_.CategoryFolder(record);
+        if (move.IniKey.empty() || !folders.count(folder) ||
+            (record.State != TRecordState::Undone && shell_.PathExists(move.NewPath)))
+            continue;
+        shell_.RemoveDesktopIniLine(folder, FileNamesSection, move.IniKey, folders[folder].second);
+    }
+    for (const auto& [folder, created] : folders) {
+        if (created.first && shell_.PathExists(folder) && shell_.RemoveFolder(folder) == 0) {
+            changed_.erase(folder);
+            changed_.insert(ParentOf(folder));
+        }
+    }
+    const std::string keeping = KeepingFolderOf(path_);
+    for (const TRecord& record : records_) {
+        const std::string& kept = record.Move.NewPath;
+        if (record.State == TRecordState::Undone && ParentOf(ParentOf(kept)) == keeping)
+            shell_.RemoveFolder(ParentOf(kept));
+    }
+    if (shell_.PathExists(keeping))
+        shell_.RemoveFolder(keeping);
+}
+
+} // namespace
+
+bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to) {
+    return shell.PathExists(to) && !shell.PathExists(from);
+}
+
+bool CanUndo(ShellServices& shell) {
+    return PendingJournal(shell, nullptr).has_value();
+}
+
+TUndoResult UndoLastDistribution(ShellServices& shell) {
+    TUndoResult result;
+    std::optional<TPendingJournal> journal = PendingJournal(shell, &result.Skipped);
+    if (!journal)
+        return result;
+    result.Found = true;
+    TUndo undo(shell, std::move(*journal), result);
+    undo.MoveBack();
+    undo.TidyFolders();
+    undo.Notify();
+    return result;
+}
+
+std::string UndoReport(const TUndoResult& result) {
+    std::string text;
+    if (!result.Found) {
+        text = NothingToUndoText;
+    } else if (result.Complete()) {
+        text = UndoneText;
+    } else {
+        text = "Возвращено на прежние места: " + std::to_string(result.MovedBack) + " из " +
+               std::to_string(result.Tried) + ". Остались где были:";
+        for (const auto& [name, reason] : result.Left)
+            text += "\n" + name + " — " + reason;
+    }
+    for (const std::string& journal : result.Skipped)
+        text += "\nЖурнал «" + FileNameOf(journal) +
+                "» пропущен: он больше 16 МБ, а распределение таких не пишет.";
+    return text;
+}
