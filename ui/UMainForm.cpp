@@ -588,6 +588,22 @@ void TMainForm::FormShow() {
     SetVisible(ControlId::Button6, true);
 }
 
+bool ActivateRunningForm(DWORD waitMs) {
+    const std::wstring title = Widen(ApplicationTitle);
+    for (DWORD waited = 0;; waited += 100) {
+        if (HWND running = FindWindowW(FormClass, title.c_str())) {
+            if (IsIconic(running))
+                ShowWindow(running, SW_RESTORE);
+            // A modal message of the window's comes to the front with it.
+            SetForegroundWindow(GetLastActivePopup(running));
+            return true;
+        }
+        if (waited >= waitMs)
+            return false;
+        Sleep(100);
+    }
+}
+
 void TMainForm::TabSheet1Show() {
     SetEnabled(ControlId::Button5, false);
 }

@@ -39,6 +39,10 @@ void ProcessMessage(const TMainForm& form, MSG& message);
 // The program's message loop, until the window is closed; returns the exit code.
 int RunMessageLoop(const TMainForm& form);
 
+// Brings the main window of an Orvane already running in this session to the front, restored if it
+// was minimised; waits up to `waitMs` for one still starting. False when there is none.
+bool ActivateRunningForm(DWORD waitMs);
+
 class TMainForm {
 public:
     // Creates the window, still hidden, with all its controls, and runs FormCreate. Without a

@@ -1,6 +1,7 @@
 // Faults on the way: each stops or skips with a clear message, and nothing is lost.
 #include "windows/reliability/reliability.h"
 
+#include "actions/journal.h"
 #include "support/dialog_watcher.h"
 
 #include <cstdio>
@@ -332,6 +333,53 @@ TEST_F(Faults, AReadOnlyProgramsFolderIsStillBackedUpAndDistributed) {
     EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Игры старые", 0}}));
     EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{"Мой.lnk", 1}}));
     SetFileAttributesW(Widen(Common()).c_str(), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+namespace {
+
+// A journal planted in the journal folder by a program of the user's: records pointing into
+// Program Files, System32 and an empty folder outside the menu, junk lines, a very long line and
+// random bytes. The undo moves and removes nothing outside the Start menu and names the records;
+// the real distribution's journal is still undone exactly.
+TEST_F(Faults, APlantedJournalMovesNothingOutsideTheStartMenu) {
+    UseBothFolders();
+    ASSERT_TRUE(WriteFile(Common() + "\\Writer.lnk", "writer"));
+    ScanStartMenu(shell);
+    Entry("Writer.lnk", false).Category = 0;
+    const Tree before = Snapshot(Common());
+    ASSERT_TRUE(DistributeItems(shell).Complete);
+
+    const std::string planted = At("Temp\\version.dll");
+    const std::string programFiles = At("Program Files\\App");
+    MakeFolders(At("Temp"));
+    MakeFolders(programFiles);
+    ASSERT_TRUE(WriteFile(planted, "planted"));
+    MakeFolders(At("Empty"));
+    const std::string office = Common() + "\\Офисные";
+    std::string text = programFiles + "\\version.dll\t" + planted + "\t0\t\t0\r\n";
+    text += Common() + "\\..\\..\\Windows\\System32\\version.dll\t" + office + "\\version.dll" +
+            "\t0\t\t0\r\n";
+    text += "removed\t" + At("Empty") + "\r\n";
+    text += Common() + "\\Ghost.lnk\t" + office + "\\Ghost.lnk\t0\t\t0\r\n"; // nothing there
+    text +=
+        "undone\t77\r\nkept\t\t\r\n" + std::string(140000, 'x') + "\r\n\x01\x9c\xff\xfe\t\t\r\n";
+    ASSERT_TRUE(WriteFile(At("AppData\\Orvane\\2099-01-01 00.00.00.000.txt"), text));
+
+    TUndoResult result = UndoLastDistribution(shell);
+    EXPECT_EQ(UndoReport(result), "Возвращено на прежние места: 0 из 4. Остались где были:\n"
+                                  "Ghost — перемещён или удалён после распределения\n"
+                                  "Empty — запись журнала не относится к меню «Пуск»\n"
+                                  "version — запись журнала не относится к меню «Пуск»\n"
+                                  "version — запись журнала не относится к меню «Пуск»");
+    EXPECT_TRUE(Exists(planted));
+    EXPECT_FALSE(Exists(programFiles + "\\version.dll"));
+    EXPECT_TRUE(Exists(At("Empty")));
+    // The planted journal has nothing left to undo; the distribution's own comes next.
+    result = UndoLastDistribution(shell);
+    EXPECT_EQ(UndoReport(result), UndoneText);
+    EXPECT_EQ(Snapshot(Common()), before);
 }
 
 } // namespace
