@@ -1,6 +1,5 @@
 #include "actions/actions.h"
 
-#include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
@@ -17,21 +16,16 @@ const char* const BackupIncompleteText = "Резервная копия созд
 const char* const BackupPathNotFullText = "Укажите полный путь к папке для резервной копии.";
 const char* const BackupInsideStartMenuText =
     "Папка для резервной копии не может находиться внутри меню \"Пуск\".";
-const char* const DistributedText = "Программы успешно распределены по категориям!";
-const char* const DistributedIncompleteText =
-    "Не все программы удалось распределить по категориям!";
 
-namespace {
-
-// Says whether a shell copy or move was done. A failure shows the code the operation returned; a
-// cancel by the user shows nothing, but still counts as not done.
-bool Report(ShellServices& shell, const ShellOpResult& result) {
+bool ReportShellResult(ShellServices& shell, const ShellOpResult& result) {
     if (result.Succeeded())
         return true;
     if (!result.Aborted)
         shell.ShowMessage(std::to_string(result.Code));
     return false;
 }
+
+namespace {
 
 bool IsAsciiLetter(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
@@ -101,7 +95,8 @@ bool CopyFolder(ShellServices& shell, const std::optional<std::string>& source,
     // A folder that could not be located is not copied: the backup is then incomplete.
     if (!source)
         return false;
-    return Report(shell, shell.ShellFileOperation(ShellOp::Copy, *source + "\\*.*", target));
+    return ReportShellResult(shell,
+                             shell.ShellFileOperation(ShellOp::Copy, *source + "\\*.*", target));
 }
 
 } // namespace
@@ -145,148 +140,4 @@ bool MakeBackup(ShellServices& shell, const std::string& backupFolder) {
     const bool commonCopied = CopyFolder(shell, CommonProgramsDir, folder + "Common_Programs\\");
     shell.ShowMessage(userCopied && commonCopied ? BackupDoneText : BackupIncompleteText);
     return userCopied && commonCopied;
-}
-
-namespace {
-
-// What the shell or the file system says when a folder may not be changed: the system's code and
-// the shell's own one for a source it may not touch (DE_ACCESSDENIEDSRC).
-bool IsAccessDenied(unsigned code) {
-    return code == 5 || code == 0x78;
-}
-
-} // namespace
-
-TDistribution DistributeItems(ShellServices& shell) {
-    TDistribution result;
-    const auto rootOf = [](const TStartMenu& entry) -> const std::optional<std::string>& {
-        return entry.IsUser ? UserProgramsDir : CommonProgramsDir;
-    };
-    const auto isAssigned = [&](const TStartMenu& entry) {
-        return entry.Category >= 0 && entry.Category < CategoryCount && rootOf(entry);
-    };
-    for (const TStartMenu& entry : StartMenuItems)
-        result.MovedBefore += isAssigned(entry) && entry.Moved;
-    const auto isDue = [&](const TStartMenu& entry) { return isAssigned(entry) && !entry.Moved; };
-    if (std::none_of(StartMenuItems.begin(), StartMenuItems.end(), isDue))
-        return result;
-    // Nothing is changed without a way back.
-    std::optional<TJournalWriter> journal = TJournalWriter::Start(shell);
-    if (!journal) {
-        result.Complete = false;
-        result.Stopped = true;
-        return result;
-    }
-    // The names the Start menu shows for the files of each Programs folder, read before anything
-    // moves. A moved entry's line is written into its category folder too; the line in the Programs
-    // folder stays, so that an entry moved back gets its name again.
-    const auto namesIn = [&](const std::optional<std::string>& root) {
-        return root ? LocalizedFileNames(shell, *root) : std::map<std::string, std::string>();
-    };
-    const std::map<std::string, std::string> commonNames = namesIn(CommonProgramsDir);
-    const std::map<std::string, std::string> userNames = namesIn(UserProgramsDir);
-    std::map<std::string, bool> createdFolders; // category folder -> this distribution created it
-    std::set<std::string> filled;               // category folders something was moved into
-    std::set<std::string> refused;              // Programs folders this user may not change
-    std::set<std::string> changed;
-    // A Programs folder that refuses access keeps all its entries; the other one goes on.
-    const auto refuse = [&](const std::string& root) {
-        refused.insert(root);
-        result.Complete = false;
-        shell.ShowMessage("Папку \"" + root +
-                          "\" может изменять только администратор, поэтому её программы остались "
-                          "на месте. Чтобы распределить их, запустите Orvane от имени "
-                          "администратора.");
-    };
-    const auto finish = [&] {
-        // A category folder made for entries that did not arrive is not left empty.
-        for (const auto& [folder, created] : createdFolders) {
-            if (created && !filled.count(folder))
-                shell.RemoveFolder(folder);
-        }
-        for (const std::string& folder : changed)
-            shell.NotifyFolderChanged(folder);
-    };
-    try {
-        for (TStartMenu& entry : StartMenuItems) {
-            if (!isDue(entry) || refused.count(*rootOf(entry)))
-                continue;
-            const std::string& root = *rootOf(entry);
-            const std::string target = root + "\\" + CategoryNames[entry.Category];
-            if (!createdFolders.count(target)) {
-                const bool existed = shell.FolderExists(target);
-                if (!existed) {
-                    try {
-                        shell.CreateFolder(target);
-                    } catch (const EInOutError& e) {
-                        if (!IsAccessDenied(static_cast<unsigned>(e.Code())))
-                            throw;
-                        refuse(root);
-                        continue;
-                    }
-                    changed.insert(root);
-                }
-                createdFolders[target] = !existed;
-            }
-            const std::string name = FileNameOf(entry.Path);
-            TJournalMove move{entry.Path, target + "\\" + name, createdFolders[target]};
-            const ShellOpResult moved =
-                shell.ShellFileOperation(ShellOp::Move, move.OldPath, move.NewPath);
-            if (moved.Aborted) {
-                // The user cancelled the shell's dialog: the distribution stops here.
-                result.Complete = false;
-                break;
-            }
-            if (IsAccessDenied(moved.Code)) {
-                refuse(root);
-                continue;
-            }
-            if (!Report(shell, moved)) {
-                result.Complete = false;
-                continue;
-            }
-            if (!MoveHappened(shell, move.OldPath, move.NewPath)) {
-                shell.ShowMessage("Не удалось переместить \"" + move.OldPath + "\".");
-                result.Complete = false;
-                continue;
-            }
-            entry.Moved = true;
-            filled.insert(target);
-            changed.insert(root);
-            changed.insert(target);
-            const std::map<std::string, std::string>& names =
-                entry.IsUser ? userNames : commonNames;
-            const auto line = names.find(shell.FoldedName(name));
-            if (line != names.end()) {
-                move.CreatedIni = !shell.PathExists(target + "\\desktop.ini");
-                if (const unsigned code =
-                        shell.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
-                    shell.ShowMessage(std::to_string(code));
-                    result.Complete = false;
-                } else {
-                    move.IniKey = name;
-                    move.IniValue = line->second;
-                }
-            }
-            if (!journal->Append(shell, move)) {
-                result.Complete = false;
-                break;
-            }
-        }
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
-    return result;
-}
-
-std::string DistributionReport(const TDistribution& result) {
-    if (result.Stopped)
-        return std::string();
-    std::string text = result.Complete ? DistributedText : DistributedIncompleteText;
-    if (result.MovedBefore > 0)
-        text += "\nПрограммы, перемещённые раньше (" + std::to_string(result.MovedBefore) +
-                "), повторно не перемещались.";
-    return text;
 }

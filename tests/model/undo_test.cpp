@@ -1,6 +1,7 @@
 // The way back: backups that never mix, the journal of each distribution and the undo.
 #include "actions/actions.h"
 #include "actions/journal.h"
+#include "actions/journal_records.h"
 #include "catalogue/catalogue.h"
 #include "support/model_fixture.h"
 
@@ -238,4 +239,100 @@ TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
     EXPECT_EQ(Undo(), Names({std::string(NothingToUndoText) +
                              "\nЖурнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
                              "распределение таких не пишет."}));
+}
+
+// --- A second run onto names the category folders hold already ----------------------------------
+
+class SecondRunTest : public UndoTest {
+protected:
+    const std::string Tools = User + "\\Утилиты";
+    // A shortcut with its target, and bytes of its own.
+    void Link(const std::string& path, const std::string& target, const std::string& bytes) {
+        shell.textFiles[path] = bytes;
+        shell.shortcuts[path] = {target, "", "", "", ""};
+    }
+    // The Start menu's files with their content, and its folders.
+    std::pair<std::map<std::string, std::string>, std::set<std::string>> Menu() const {
+        std::map<std::string, std::string> files;
+        for (const auto& [path, text] : shell.textFiles) {
+            if (path.rfind(LocalAppData, 0) != 0)
+                files[path] = text;
+        }
+        std::set<std::string> folders;
+        for (const std::string& folder : shell.folders) {
+            if (folder.rfind(LocalAppData, 0) != 0)
+                folders.insert(folder);
+        }
+        return {files, folders};
+    }
+    std::string Keeping() const {
+        for (const auto& [path, text] : shell.textFiles) {
+            if (path.rfind(LocalAppData + "\\Orvane\\", 0) == 0 &&
+                path.find("replaced") == std::string::npos)
+                return KeepingFolderOf(path);
+        }
+        return "";
+    }
+    void Assign(const std::string& name) {
+        StartMenuItems.push_back({User + "\\" + name, 1, true});
+    }
+};
+
+TEST_F(SecondRunTest,
+       TheSameProgramIsReplacedIntoKeepingAGroupIsMergedAnythingElseStaysAndAllUndo) {
+    shell.folders = {LocalAppData, User, Tools, Tools + "\\Games", User + "\\Games"};
+    // What the first distribution put into the category folder.
+    Link(Tools + "\\Text Editor.lnk", "C:\\Apps\\edit.exe", "earlier editor link");
+    Link(Tools + "\\Player.lnk", "C:\\Apps\\player.exe", "player link");
+    shell.textFiles[Tools + "\\Site.url"] = "[InternetShortcut]\r\nURL=https://example.org/\r\n";
+    shell.textFiles[Tools + "\\Games\\Chess.lnk"] = "chess";
+    // What the updates recreated at the top: the same editor (other bytes, same target), the
+    // same internet shortcut byte for byte, another program under the player's name, and the
+    // group with one item more.
+    Link(User + "\\Text Editor.lnk", "c:\\apps\\EDIT.exe", "recreated editor link");
+    Link(User + "\\Player.lnk", "C:\\Other\\player.exe", "another player");
+    shell.textFiles[User + "\\Site.url"] = shell.textFiles[Tools + "\\Site.url"];
+    shell.textFiles[User + "\\Games\\Chess.lnk"] = "chess";
+    shell.textFiles[User + "\\Games\\Cards.lnk"] = "cards";
+    for (const char* name : {"Text Editor.lnk", "Player.lnk", "Site.url", "Games"})
+        Assign(name);
+    const auto before = Menu();
+
+    const TDistribution result = DistributeItems(shell);
+    EXPECT_FALSE(result.Complete);
+    EXPECT_EQ(DistributionReport(result),
+              std::string(DistributedIncompleteText) +
+                  "\n«Player» осталась на месте: в папке «Утилиты» уже есть программа с таким "
+                  "именем.");
+    const std::string keeping = Keeping();
+    const auto [files, folders] = Menu();
+    EXPECT_EQ(files.at(Tools + "\\Text Editor.lnk"), "recreated editor link");
+    EXPECT_EQ(shell.textFiles.at(keeping + "\\1\\Text Editor.lnk"), "earlier editor link");
+    EXPECT_TRUE(Has(keeping + "\\2\\Site.url"));
+    EXPECT_EQ(shell.textFiles.at(keeping + "\\3\\Chess.lnk"), "chess");
+    EXPECT_EQ(files.at(Tools + "\\Games\\Cards.lnk"), "cards");
+    EXPECT_EQ(files.at(User + "\\Player.lnk"), "another player");
+    EXPECT_EQ(files.at(Tools + "\\Player.lnk"), "player link");
+    EXPECT_FALSE(Has(User + "\\Games"));
+    EXPECT_FALSE(Has(User + "\\Text Editor.lnk"));
+    // Nothing is lost: every file is in the menu or in the keeping folder.
+    EXPECT_EQ(files.size() + 3, before.first.size());
+
+    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_EQ(Menu(), before);
+    EXPECT_FALSE(Has(keeping));
+}
+
+TEST_F(SecondRunTest, AnEarlierProgramThatCannotBeKeptLeavesBothWhereTheyAre) {
+    shell.folders = {LocalAppData, User, Tools};
+    Link(Tools + "\\Text Editor.lnk", "C:\\Apps\\edit.exe", "earlier");
+    Link(User + "\\Text Editor.lnk", "C:\\Apps\\edit.exe", "recreated");
+    Assign("Text Editor.lnk");
+    shell.opResults[Tools + "\\Text Editor.lnk"] = {5, false};
+    const auto before = Menu();
+    EXPECT_EQ(DistributionReport(DistributeItems(shell)),
+              std::string(DistributedIncompleteText) +
+                  "\n«Text Editor» осталась на месте: прежнюю программу с таким именем не удалось "
+                  "убрать из папки «Утилиты» (код 5).");
+    EXPECT_EQ(Menu(), before);
 }

@@ -143,6 +143,8 @@ public:
                 }
                 set->insert(moved.begin(), moved.end());
             }
+            MoveKeys(textFiles, from, to);
+            MoveKeys(shortcuts, from, to);
         }
         return result;
     }
@@ -290,6 +292,19 @@ public:
     }
 
 private:
+    template <class Map>
+    static void MoveKeys(Map& map, const std::string& from, const std::string& to) {
+        Map moved;
+        for (auto item = map.begin(); item != map.end();) {
+            if (item->first == from || IsInside(item->first, from)) {
+                moved.emplace(to + item->first.substr(from.size()), item->second);
+                item = map.erase(item);
+            } else {
+                ++item;
+            }
+        }
+        map.insert(moved.begin(), moved.end());
+    }
     static bool IsInside(const std::string& path, const std::string& folder) {
         return path.compare(0, folder.size() + 1, folder + "\\") == 0;
     }

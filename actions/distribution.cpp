@@ -1,0 +1,374 @@
+// The distribution of assigned entries into the category folders of their Programs folders.
+#include "actions/actions.h"
+#include "actions/journal.h"
+#include "actions/journal_records.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
+#include "shell/shell_services.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+const char* const DistributedText = "Программы успешно распределены по категориям!";
+const char* const DistributedIncompleteText =
+    "Не все программы удалось распределить по категориям!";
+const char* const NothingTickedText = "Нет отмеченных программ.";
+
+namespace {
+
+const std::optional<std::string>& RootOf(const TStartMenu& entry) {
+    return entry.IsUser ? UserProgramsDir : CommonProgramsDir;
+}
+
+bool IsAssigned(const TStartMenu& entry) {
+    return entry.Category >= 0 && entry.Category < CategoryCount && RootOf(entry);
+}
+
+bool IsDue(const TStartMenu& entry) {
+    return IsAssigned(entry) && !entry.Moved;
+}
+
+// What the shell or the file system says when a folder may not be changed: the system's code and
+// the shell's own one for a source it may not touch (DE_ACCESSDENIEDSRC).
+bool IsAccessDenied(unsigned code) {
+    return code == 5 || code == 0x78;
+}
+
+std::string ParentOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+// The names a folder holds, without "." and "..".
+std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder) {
+    std::vector<std::string> names;
+    for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    return names;
+}
+
+// Whether two files of one name are the same program: shortcuts to the same target with the same
+// arguments and working folder, or the same bytes.
+bool SameProgram(ShellServices& shell, const std::string& a, const std::string& b) {
+    if (AsciiLower(ExtensionOf(a)) == ".lnk" && AsciiLower(ExtensionOf(b)) == ".lnk") {
+        const std::optional<TShortcutInfo> x = shell.ReadShortcut(a), y = shell.ReadShortcut(b);
+        if (x && y && !x->Target.empty() && !y->Target.empty())
+            return shell.FoldedName(x->Target) == shell.FoldedName(y->Target) &&
+                   x->Arguments == y->Arguments &&
+                   shell.FoldedName(x->WorkingFolder) == shell.FoldedName(y->WorkingFolder);
+    }
+    const std::optional<uint64_t> sizeA = shell.FileSize(a), sizeB = shell.FileSize(b);
+    if (!sizeA || !sizeB || *sizeA != *sizeB || *sizeA > JournalSizeLimit)
+        return false;
+    const std::optional<std::string> textA = shell.ReadTextFile(a), textB = shell.ReadTextFile(b);
+    return textA && textB && *textA == *textB;
+}
+
+// One distribution: its journal, the folders it made and changed, what it refused.
+class TDistributionRun {
+public:
+    TDistributionRun(ShellServices& shell, TJournalWriter& journal, TDistribution& result)
+        : shell_(shell), journal_(journal), result_(result) {
+        // The names the Start menu shows for the files of each Programs folder, read before
+        // anything moves. A moved entry's line is written into its category folder too; the line
+        // in the Programs folder stays, so that an entry moved back gets its name again.
+        if (CommonProgramsDir)
+            commonNames_ = LocalizedFileNames(shell, *CommonProgramsDir);
+        if (UserProgramsDir)
+            userNames_ = LocalizedFileNames(shell, *UserProgramsDir);
+    }
+    // Moves one due entry; false when the distribution stops there.
+    bool Distribute(TStartMenu& entry);
+    // A category folder made for entries that did not arrive is not left empty, and the shell
+    // learns of every folder that changed.
+    void Finish();
+
+private:
+    enum class TStep { Done, Left, Stop };
+    std::optional<std::string> CategoryFolder(const std::string& root, int32_t category);
+    TStep MoveInto(const std::string& from, const std::string& to, const std::string& shown,
+                   bool createdFolder, const TStartMenu* entry);
+    TStep Move(TJournalMove record, const TStartMenu* entry);
+    TStep Replace(const std::string& from, const std::string& to, const std::string& shown,
+                  const TStartMenu* entry);
+    TStep Merge(const std::string& from, const std::string& to);
+    TStep Stay(const std::string& text);
+    std::optional<std::string> KeepingFolder();
+    void Refuse(const std::string& root);
+    void NameInCategory(const TStartMenu& entry, TJournalMove& record);
+    std::string ShownFolder(const std::string& path) const;
+
+    ShellServices& shell_;
+    TJournalWriter& journal_;
+    TDistribution& result_;
+    std::map<std::string, std::string> commonNames_, userNames_;
+    std::map<std::string, bool> createdFolders_; // category folder -> this distribution made it
+    std::set<std::string> filled_;               // category folders something was moved into
+    std::set<std::string> refused_;              // Programs folders this user may not change
+    std::set<std::string> changed_;
+    std::string root_; // the Programs folder of the entry being distributed
+    int kept_ = 0;     // entries moved into the keeping folder so far
+};
+
+// A Programs folder that refuses access keeps all its entries; the other one goes on.
+void TDistributionRun::Refuse(const std::string& root) {
+    refused_.insert(root);
+    result_.Complete = false;
+    shell_.ShowMessage("Папку \"" + root +
+                       "\" может изменять только администратор, поэтому её программы остались на "
+                       "месте. Чтобы распределить их, запустите Orvane от имени администратора.");
+}
+
+// The category folder, made where it is missing; nothing when the Programs folder refuses it. A
+// folder that cannot be made for another reason throws EInOutError.
+std::optional<std::string> TDistributionRun::CategoryFolder(const std::string& root,
+                                                            int32_t category) {
+    const std::string target = root + "\\" + CategoryNames[static_cast<size_t>(category)];
+    if (createdFolders_.count(target))
+        return target;
+    const bool existed = shell_.FolderExists(target);
+    if (!existed) {
+        try {
+            shell_.CreateFolder(target);
+        } catch (const EInOutError& e) {
+            if (!IsAccessDenied(static_cast<unsigned>(e.Code())))
+                throw;
+            Refuse(root);
+            return std::nullopt;
+        }
+        changed_.insert(root);
+    }
+    createdFolders_[target] = !existed;
+    return target;
+}
+
+bool TDistributionRun::Distribute(TStartMenu& entry) {
+    root_ = *RootOf(entry);
+    if (refused_.count(root_))
+        return true;
+    const std::optional<std::string> target = CategoryFolder(root_, entry.Category);
+    if (!target)
+        return true;
+    const std::string to = *target + "\\" + FileNameOf(entry.Path);
+    const TStep step = MoveInto(entry.Path, to, Caption(entry), createdFolders_[*target], &entry);
+    if (step == TStep::Done) {
+        entry.Moved = true;
+        filled_.insert(*target);
+    }
+    return step != TStep::Stop;
+}
+
+// The entry's localized-name line of its Programs folder, written into the category folder's
+// desktop.ini once it has moved, so that it keeps the name the Start menu showed; the move's
+// record names the line.
+void TDistributionRun::NameInCategory(const TStartMenu& entry, TJournalMove& record) {
+    const std::string name = FileNameOf(entry.Path);
+    const std::map<std::string, std::string>& names = entry.IsUser ? userNames_ : commonNames_;
+    const auto line = names.find(shell_.FoldedName(name));
+    if (line == names.end())
+        return;
+    const std::string target = ParentOf(record.NewPath);
+    record.CreatedIni = !shell_.PathExists(target + "\\desktop.ini");
+    if (const unsigned code =
+            shell_.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
+        shell_.ShowMessage(std::to_string(code));
+        result_.Complete = false;
+        record.CreatedIni = false;
+        return;
+    }
+    record.IniKey = name;
+    record.IniValue = line->second;
+}
+
+// Moves `from` to `to`, whose name may be taken: see DistributeItems.
+TDistributionRun::TStep TDistributionRun::MoveInto(const std::string& from, const std::string& to,
+                                                   const std::string& shown, bool createdFolder,
+                                                   const TStartMenu* entry) {
+    if (!shell_.PathExists(to))
+        return Move({from, to, createdFolder}, entry);
+    const bool fromFolder = shell_.FolderExists(from), toFolder = shell_.FolderExists(to);
+    if (fromFolder && toFolder)
+        return Merge(from, to);
+    if (!fromFolder && !toFolder && SameProgram(shell_, from, to))
+        return Replace(from, to, shown, entry);
+    return Stay("«" + shown + "» осталась на месте: в папке «" + ShownFolder(to) +
+                "» уже есть программа с таким именем.");
+}
+
+TDistributionRun::TStep TDistributionRun::Stay(const std::string& text) {
+    result_.Complete = false;
+    result_.Stayed.push_back(text);
+    return TStep::Left;
+}
+
+// The folder of `path` as the report names it: below its Programs folder.
+std::string TDistributionRun::ShownFolder(const std::string& path) const {
+    const std::string folder = ParentOf(path);
+    return folder.size() > root_.size() ? folder.substr(root_.size() + 1) : folder;
+}
+
+// One move by the shell, checked and recorded; a catalogue entry's name line goes with it.
+TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, const TStartMenu* entry) {
+    const std::string& from = record.OldPath;
+    const std::string& to = record.NewPath;
+    const ShellOpResult moved = shell_.ShellFileOperation(ShellOp::Move, from, to);
+    if (moved.Aborted) {
+        // The user cancelled the shell's dialog: the distribution stops here.
+        result_.Complete = false;
+        return TStep::Stop;
+    }
+    if (IsAccessDenied(moved.Code)) {
+        Refuse(root_);
+        return TStep::Left;
+    }
+    if (!ReportShellResult(shell_, moved)) {
+        result_.Complete = false;
+        return TStep::Left;
+    }
+    if (!MoveHappened(shell_, from, to)) {
+        shell_.ShowMessage("Не удалось переместить \"" + from + "\".");
+        result_.Complete = false;
+        return TStep::Left;
+    }
+    changed_.insert(ParentOf(from));
+    changed_.insert(ParentOf(to));
+    if (entry)
+        NameInCategory(*entry, record);
+    if (!journal_.Append(shell_, record)) {
+        result_.Complete = false;
+        return TStep::Stop;
+    }
+    return TStep::Done;
+}
+
+// This distribution's keeping folder, made with its parents where missing; nothing when it cannot
+// be made.
+std::optional<std::string> TDistributionRun::KeepingFolder() {
+    const std::string folder = journal_.KeepingFolder() + "\\" + std::to_string(++kept_);
+    try {
+        for (const std::string& level : {ParentOf(ParentOf(folder)), ParentOf(folder), folder}) {
+            if (!shell_.FolderExists(level))
+                shell_.CreateFolder(level);
+        }
+    } catch (const EInOutError&) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// The same program is already in the category folder: that one goes into the keeping folder,
+// and the new one takes its place.
+TDistributionRun::TStep TDistributionRun::Replace(const std::string& from, const std::string& to,
+                                                  const std::string& shown,
+                                                  const TStartMenu* entry) {
+    const std::optional<std::string> keeping = KeepingFolder();
+    const std::string kept = keeping ? *keeping + "\\" + FileNameOf(to) : std::string();
+    const ShellOpResult moved =
+        keeping ? shell_.ShellFileOperation(ShellOp::Move, to, kept) : ShellOpResult{3, false};
+    if (!moved.Succeeded() || !MoveHappened(shell_, to, kept)) {
+        if (moved.Aborted) {
+            result_.Complete = false;
+            return TStep::Stop;
+        }
+        return Stay("«" + shown +
+                    "» осталась на месте: прежнюю программу с таким именем не удалось "
+                    "убрать из папки «" +
+                    ShownFolder(to) + "» (код " + std::to_string(moved.Code) + ").");
+    }
+    changed_.insert(ParentOf(to));
+    if (!journal_.Append(shell_, {to, kept}))
+        return TStep::Stop;
+    return Move({from, to}, entry);
+}
+
+// A program group whose name the category folder has: its items go into that folder one by one,
+// each by the same rules, and the group's folder is removed once it is empty.
+TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const std::string& to) {
+    bool whole = true;
+    for (const std::string& name : NamesIn(shell_, from)) {
+        const TStep step =
+            MoveInto(from + "\\" + name, to + "\\" + name, DisplayName(name), false, nullptr);
+        if (step == TStep::Stop)
+            return step;
+        whole &= step == TStep::Done;
+    }
+    if (!whole || !NamesIn(shell_, from).empty() || shell_.RemoveFolder(from) != 0)
+        return TStep::Left;
+    changed_.insert(ParentOf(from));
+    return journal_.AppendRemoval(shell_, from) ? TStep::Done : TStep::Stop;
+}
+
+void TDistributionRun::Finish() {
+    for (const auto& [folder, created] : createdFolders_) {
+        if (created && !filled_.count(folder))
+            shell_.RemoveFolder(folder);
+    }
+    for (const std::string& folder : changed_)
+        shell_.NotifyFolderChanged(folder);
+}
+
+} // namespace
+
+TPlannedMoves PlannedMoves() {
+    TPlannedMoves plan;
+    std::set<int32_t> categories;
+    for (const TStartMenu& entry : StartMenuItems) {
+        if (IsDue(entry)) {
+            ++plan.Entries;
+            categories.insert(entry.Category);
+        }
+    }
+    plan.Categories = categories.size();
+    return plan;
+}
+
+std::string PlannedMovesText(const TPlannedMoves& plan) {
+    if (plan.Entries == 0)
+        return NothingTickedText;
+    return "Программ к перемещению: " + std::to_string(plan.Entries) +
+           ", категорий: " + std::to_string(plan.Categories) + ".";
+}
+
+TDistribution DistributeItems(ShellServices& shell) {
+    TDistribution result;
+    for (const TStartMenu& entry : StartMenuItems)
+        result.MovedBefore += IsAssigned(entry) && entry.Moved;
+    if (std::none_of(StartMenuItems.begin(), StartMenuItems.end(), IsDue))
+        return result;
+    // Nothing is changed without a way back.
+    std::optional<TJournalWriter> journal = TJournalWriter::Start(shell);
+    if (!journal) {
+        result.Complete = false;
+        result.Stopped = true;
+        return result;
+    }
+    TDistributionRun run(shell, *journal, result);
+    try {
+        for (TStartMenu& entry : StartMenuItems) {
+            if (IsDue(entry) && !run.Distribute(entry))
+                break;
+        }
+    } catch (...) {
+        run.Finish();
+        throw;
+    }
+    run.Finish();
+    return result;
+}
+
+std::string DistributionReport(const TDistribution& result) {
+    if (result.Stopped)
+        return std::string();
+    std::string text = result.Complete ? DistributedText : DistributedIncompleteText;
+    for (const std::string& stayed : result.Stayed)
+        text += "\n" + stayed;
+    if (result.MovedBefore > 0)
+        text += "\nПрограммы, перемещённые раньше (" + std::to_string(result.MovedBefore) +
+                "), повторно не перемещались.";
+    return text;
+}
