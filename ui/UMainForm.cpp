@@ -451,7 +451,8 @@ void TMainForm::SetVisible(ControlId id, bool visible) {
         MoveFocusAwayFrom(control);
 }
 
-void TMainForm::UpdateUndoButton() {
+void TMainForm::UpdateFinalPage() {
+    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
     SetEnabled(ControlId::Button9, CanUndo(shell_));
 }
 
@@ -617,7 +618,7 @@ void TMainForm::TabSheet2Show() {
 void TMainForm::TabSheet3Show() {
     SetEnabled(ControlId::Button4, false);
     SetVisible(ControlId::Button6, false);
-    UpdateUndoButton();
+    UpdateFinalPage();
     // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
     const std::string backup = DefaultBackupFolder(shell_, AppDir);
     if (!shell_.FolderExists(backup))
@@ -714,11 +715,11 @@ void TMainForm::Button8Click() {
         try {
             result = DistributeItems(shell_);
         } catch (...) {
-            UpdateUndoButton();
+            UpdateFinalPage();
             throw;
         }
     }
-    UpdateUndoButton();
+    UpdateFinalPage();
     if (result.Stopped)
         return;
     // What is left after an incomplete distribution can be distributed again.
@@ -733,7 +734,7 @@ void TMainForm::Button9Click() {
         TFlagScope busy(busy_);
         result = UndoLastDistribution(shell_);
     }
-    UpdateUndoButton();
+    UpdateFinalPage();
     // The entries moved back are where the catalogue says again: they can be distributed anew.
     if (result.Found)
         SetEnabled(ControlId::Button8, true);

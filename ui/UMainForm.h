@@ -98,7 +98,9 @@ private:
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
     void MoveFocusAwayFrom(HWND control);
-    void UpdateUndoButton(); // enabled while a journal holds moves not yet undone
+    // The undo button, enabled while a journal holds moves not yet undone, and the line saying
+    // what the distribution will move.
+    void UpdateFinalPage();
 
     // The program list.
     std::vector<TCheckedItem> ShownItems() const;

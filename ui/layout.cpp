@@ -73,17 +73,20 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
      "Начать обработку", 0},
     {C::Button9, "Button9", C::TabSheet3, K::Button, 8, 248, 169, 25, akLeft | akTop, 16,
      "Вернуть как было", 0},
-    {C::Label9, "Label9", C::TabSheet3, K::LineLabel, 9, 288, 408, 19, akLeft | akTop, 16,
+    // What "Начать обработку" will move; set on every entry to the page.
+    {C::Label14, "Label14", C::TabSheet3, K::LineLabel, 9, 280, 408, 19, akLeft | akTop, 16,
+     nullptr, 0},
+    {C::Label9, "Label9", C::TabSheet3, K::LineLabel, 9, 312, 408, 19, akLeft | akTop, 16,
      "У вас возникли пожелания или вопросы? Пишите нам -", 0},
-    {C::Label10, "Label10", C::TabSheet3, K::Link, 8, 312, 165, 19, akLeft | akTop, 16,
+    {C::Label10, "Label10", C::TabSheet3, K::Link, 8, 336, 165, 19, akLeft | akTop, 16,
      SupportAddress, 0},
-    {C::Label11, "Label11", C::TabSheet3, K::Label, 9, 352, 663, 57, akLeft | akTop | akRight, 16,
+    {C::Label11, "Label11", C::TabSheet3, K::Label, 9, 368, 663, 57, akLeft | akTop | akRight, 16,
      "Если у вас установлена больше чем одна раскладка клавиатуры, вам обязательно нужно "
      "попробовать программу Lintrowe. Она позволяет исправлять текст, набранный по ошибке в другой "
      "раскладке, а также делает очень много других полезных вещей.", 0},
-    {C::Label12, "Label12", C::TabSheet3, K::LineLabel, 9, 424, 156, 19, akLeft | akTop, 16,
+    {C::Label12, "Label12", C::TabSheet3, K::LineLabel, 9, 432, 156, 19, akLeft | akTop, 16,
      "Просто попробуйте -", 0},
-    {C::Label13, "Label13", C::TabSheet3, K::Link, 9, 448, 197, 19, akLeft | akTop, 16,
+    {C::Label13, "Label13", C::TabSheet3, K::Link, 9, 456, 197, 19, akLeft | akTop, 16,
      ProductPageUrl, 0},
 }};
 // clang-format on

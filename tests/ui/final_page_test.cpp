@@ -111,21 +111,29 @@ TEST_F(FinalPage, AFolderThatCannotBeCreatedLeavesTheButtonEnabled) {
 // still there and the same choice can be distributed again.
 TEST_F(FinalPage, UndoIsOfferedAfterADistributionAndLetsTheChoiceBeDistributedAgain) {
     const std::string writer = std::string(CommonDir) + "\\Writer.lnk";
-    Click(ControlId::Button4);
+    GoToFinalPage();
+    EXPECT_EQ(Text(ControlId::Label14), "Нет отмеченных программ.");
+    Click(ControlId::Button5);
+    Click(ControlId::Button4); // the utilities
+    SetCheck(1, true);
+    Click(ControlId::Button5);
     SetCheck(0, true);
     GoToFinalPage();
+    EXPECT_EQ(Text(ControlId::Label14), "Программ к перемещению: 2, категорий: 2.");
     EXPECT_FALSE(IsEnabled(ControlId::Button9));
     Click(ControlId::Button8);
     EXPECT_FALSE(shell.PathExists(writer));
     EXPECT_FALSE(IsEnabled(ControlId::Button8));
     EXPECT_TRUE(IsEnabled(ControlId::Button9));
+    EXPECT_EQ(Text(ControlId::Label14), "Нет отмеченных программ.");
 
     Click(ControlId::Button9);
     EXPECT_EQ(shell.messages.back(), UndoneText);
     EXPECT_TRUE(shell.PathExists(writer));
     EXPECT_FALSE(IsEnabled(ControlId::Button9));
     EXPECT_TRUE(IsEnabled(ControlId::Button8));
-    EXPECT_EQ(Assignments(), Categories({0, NoCategory}));
+    EXPECT_EQ(Text(ControlId::Label14), "Программ к перемещению: 2, категорий: 2.");
+    EXPECT_EQ(Assignments(), Categories({0, 1}));
     Click(ControlId::Button8);
     EXPECT_FALSE(shell.PathExists(writer));
 }
