@@ -66,43 +66,48 @@ TEST_F(Faults, ACategoryNameTakenByAFileStopsTheDistributionThere) {
     EXPECT_EQ(watcher.Seen(), std::vector<std::string>{});
 }
 
-// An entry whose name is already taken in its category folder: the shell's conflict handling
-// applies (a question answered "No" here), and neither the entry nor what was there before may be
-// lost. The move is not counted as done, and the loop goes on with the next entry.
-TEST_F(Faults, AnEntryAlreadyInItsCategoryFolderIsNeitherReplacedNorLost) {
-    // Windows' shell asks before it replaces; Wine's moves onto the existing file without asking
-    // and reports success, so there the old shortcut would be gone whatever the program does.
-    if (RunningOnWine())
-        GTEST_SKIP() << "Wine's shell replaces an existing target without asking";
+// The second run over real shortcuts: after a first distribution, an update recreates one shortcut
+// as it was, one under the same name with another target, and a program group with one item more.
+// The second distribution asks nothing (a question would be answered "Cancel" and counted), keeps
+// the earlier shortcut, merges the group, leaves the other one at the top, and the undo brings the
+// menu back byte for byte.
+TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAtTheTop) {
     UseBothFolders();
-    MakeFolders(User() + "\\Игры\\Cards");
-    ASSERT_TRUE(WriteFile(User() + "\\Игры\\Chess.lnk", "the chess shortcut already there"));
-    ASSERT_TRUE(WriteFile(User() + "\\Игры\\Cards\\old.txt", "old cards"));
-    ASSERT_TRUE(WriteFile(User() + "\\Chess.lnk", "the chess shortcut to move"));
-    MakeFolders(User() + "\\Cards");
-    ASSERT_TRUE(WriteFile(User() + "\\Cards\\new.txt", "new cards"));
-    ASSERT_TRUE(WriteFile(User() + "\\Solo.lnk", "solo"));
+    const std::string notepad = NotepadPath();
+    const auto recreate = [&] {
+        ASSERT_TRUE(MakeShortcut(User() + "\\Editor.lnk", notepad));
+        ASSERT_TRUE(MakeShortcut(User() + "\\Tool.lnk", notepad));
+        MakeFolders(User() + "\\Cards");
+        ASSERT_TRUE(WriteFile(User() + "\\Cards\\rules.txt", "rules"));
+    };
+    recreate();
     ScanStartMenu(shell);
-    ASSERT_EQ(StartMenuItems.size(), 3u);
     for (TStartMenu& entry : StartMenuItems)
-        entry.Category = 2;
-    const Tree before = Snapshot(User());
+        entry.Category = 1;
+    ASSERT_TRUE(DistributeItems(shell).Complete);
 
+    recreate();
+    ASSERT_TRUE(MakeShortcut(User() + "\\Tool.lnk", At("Other\\tool.exe")));
+    ASSERT_TRUE(WriteFile(User() + "\\Cards\\new.txt", "one item more"));
+    const Tree before = Snapshot(User());
+    ResetCatalogue();
+    UseBothFolders();
+    ScanStartMenu(shell);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = 1;
     std::vector<std::string> dialogs;
-    const bool allMoved = DistributeAnswering(IDNO, dialogs);
+    EXPECT_FALSE(DistributeAnswering(IDCANCEL, dialogs));
+    EXPECT_EQ(dialogs, std::vector<std::string>{});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{});
     const Tree after = Snapshot(User());
-    std::printf("conflicting moves: all moved %d, messages %zu, dialogs answered %zu\n", allMoved,
-                shell.messages.size(), dialogs.size());
-    for (const std::string& dialog : dialogs)
-        std::printf("  dialog: %s\n", dialog.c_str());
-    EXPECT_EQ(after.files.at("Игры\\Chess.lnk"), before.files.at("Игры\\Chess.lnk"))
-        << "the shortcut already in the category folder was replaced"
-        << (RunningOnWine() ? " (Wine's shell moves onto an existing file without asking)" : "");
-    EXPECT_EQ(Contents(after), Contents(before)) << "before: " << before << "\nafter: " << after;
-    EXPECT_FALSE(allMoved) << "a move that could not be made was counted as done";
-    for (const std::string& message : shell.messages)
-        EXPECT_TRUE(IsDecimal(message)) << message;
-    EXPECT_EQ(after.files.count("Игры\\Solo.lnk"), 1u) << after;
+    EXPECT_EQ(after.files.count("Утилиты\\Editor.lnk"), 1u) << after;
+    EXPECT_EQ(after.files.count("Утилиты\\Cards\\new.txt"), 1u) << after;
+    EXPECT_EQ(after.files.count("Tool.lnk"), 1u) << after;
+    EXPECT_EQ(after.folders.count("Cards"), 0u) << after;
+    EXPECT_EQ(Snapshot(At("AppData\\Orvane\\replaced")).files.size(), 2u); // Editor, rules
+
+    ASSERT_EQ(UndoReport(UndoLastDistribution(shell)), UndoneText);
+    EXPECT_EQ(Snapshot(User()), before);
 }
 
 // A Programs folder that cannot be located (no path, or an empty one) is never scanned, copied or
