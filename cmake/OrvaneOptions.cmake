@@ -2,6 +2,7 @@
 
 option(ORVANE_BUILD_TESTS "Build the tests" ON)
 option(ORVANE_SANITIZE "Build with AddressSanitizer and UBSan (native builds)" OFF)
+option(ORVANE_RELEASE "Build the released programs: stripped, no build paths in them" OFF)
 set(ORVANE_GOOGLETEST_DIR "/usr/src/googletest" CACHE PATH
     "GoogleTest sources built with the project when cross-compiling")
 
@@ -21,13 +22,22 @@ if(WIN32)
                             ORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
                             ORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
     if(MINGW)
-        # One self-contained executable: no compiler runtime DLLs beside it.
-        add_link_options(-static -static-libgcc -static-libstdc++)
+        # One self-contained executable: no compiler runtime DLLs beside it. No link time in the
+        # PE header, so that the same sources give the same bytes.
+        add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
     endif()
     if(MSVC)
         add_compile_options(/utf-8)
         set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
     endif()
+endif()
+
+# A release is built the same byte for byte wherever the tree and its build folder lie: source and
+# build paths are written relative, and the symbols and the runtime's debugging sections go.
+if(ORVANE_RELEASE AND NOT MSVC)
+    add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                        -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+    add_link_options(-s)
 endif()
 
 # Warnings are errors in Orvane's own code (not in GoogleTest's).

@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     wine wine64 wine32:i386 fonts-wine fonts-wqy-microhei locales
-    xvfb xdotool x11-utils imagemagick python3-pil fonts-dejavu-core e2fsprogs
+    xvfb xdotool x11-utils imagemagick python3 python3-pil fonts-dejavu-core e2fsprogs git
 )
 
 sudo=""
