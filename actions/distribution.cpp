@@ -38,10 +38,6 @@ bool IsAccessDenied(unsigned code) {
     return code == 5 || code == 0x78;
 }
 
-std::string ParentOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 // The names a folder holds, without "." and "..".
 std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder) {
     std::vector<std::string> names;

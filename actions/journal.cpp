@@ -27,10 +27,6 @@ std::optional<std::string> JournalFolder(ShellServices& shell) {
     return *base + "\\" + JournalFolderName;
 }
 
-std::string ParentOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 // A journal's name: its start time in UTC, to the millisecond, which sorts as time runs.
 std::string JournalName(std::chrono::system_clock::time_point at) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch());

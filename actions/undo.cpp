@@ -20,10 +20,6 @@ const char* const CancelledReason = "возврат отменён";
 // A refused record names its entry by no more than this many characters.
 constexpr size_t ReportedNameLimit = 80;
 
-std::string ParentOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 bool HasPendingInMenu(const std::vector<TRecord>& records, const TMenuPlaces& places) {
     return std::any_of(records.begin(), records.end(), [&](const TRecord& r) {
         return r.State == TRecordState::Pending && places.Allows(r);

@@ -45,6 +45,10 @@ std::string ExtensionOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string ParentOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     size_t start = 0;

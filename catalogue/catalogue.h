@@ -45,6 +45,9 @@ void ApplyChecks(int32_t category, const std::vector<TCheckedItem>& items);
 // The last path component: the part after the last "\" or ":".
 std::string FileNameOf(const std::string& path);
 
+// The folder part of a path: everything before its last "\" (the whole path when it has none).
+std::string ParentOf(const std::string& path);
+
 // The extension of a path's file name, from its last "." (empty if there is none).
 std::string ExtensionOf(const std::string& path);
 
