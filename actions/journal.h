@@ -88,8 +88,8 @@ bool CanUndo(ShellServices& shell);
 // newest first, when it is still where the distribution put it and its old name is free; then
 // takes out the desktop.ini lines the distribution wrote and the category folders it created,
 // once they are empty. Never overwrites or deletes an entry, and never acts on a record that does
-// not belong to the Start menu (left for good, and named). Entries moved back in this run's
-// catalogue count as not moved again.
+// not belong to the Start menu (left for good, and named; so are those of newer journals that hold
+// nothing else). Entries moved back in this run's catalogue count as not moved again.
 TUndoResult UndoLastDistribution(ShellServices& shell);
 
 // The categories the user chose in distributions not undone: for each entry's file name, folded as

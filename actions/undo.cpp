@@ -31,16 +31,15 @@ struct TPendingJournal {
     std::vector<TRecord> Records;
 };
 
-// The most recent journal that holds records not yet undone that belong to the Start menu; read
-// newest first, and no further than that one. Journals too large to read are named in `skipped`.
-std::optional<TPendingJournal> PendingJournal(ShellServices& shell,
-                                              std::vector<std::string>* skipped) {
+// Whether a journal holds records not yet undone that belong to the Start menu; read newest first,
+// and no further than the first such one.
+bool AnyPendingJournal(ShellServices& shell) {
     for (const std::string& path : JournalPaths(shell)) {
-        std::optional<std::vector<TRecord>> records = ReadJournal(shell, path, skipped);
+        std::optional<std::vector<TRecord>> records = ReadJournal(shell, path);
         if (records && HasPendingInMenu(*records, TMenuPlaces(shell, path)))
-            return TPendingJournal{path, std::move(*records)};
+            return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 // One undo of one journal: the moves back, newest first, then the folders the distribution made.
@@ -209,25 +208,35 @@ bool MoveHappened(ShellServices& shell, const std::string& from, const std::stri
 }
 
 bool CanUndo(ShellServices& shell) {
-    return PendingJournal(shell, nullptr).has_value();
+    return AnyPendingJournal(shell);
 }
 
 TUndoResult UndoLastDistribution(ShellServices& shell) {
     TUndoResult result;
-    std::optional<TPendingJournal> journal = PendingJournal(shell, &result.Skipped);
-    if (!journal)
-        return result;
-    result.Found = true;
-    TUndo undo(shell, std::move(*journal), result);
-    undo.MoveBack();
-    undo.TidyFolders();
-    undo.Notify();
+    for (const std::string& path : JournalPaths(shell)) {
+        std::optional<std::vector<TRecord>> records = ReadJournal(shell, path, &result.Skipped);
+        if (!records || std::none_of(records->begin(), records->end(), [](const TRecord& r) {
+                return r.State == TRecordState::Pending;
+            }))
+            continue;
+        // A newer journal none of whose records belong to the Start menu is no distribution: its
+        // records are named and marked on the way to the distribution's.
+        const bool distribution = HasPendingInMenu(*records, TMenuPlaces(shell, path));
+        TUndo undo(shell, {path, std::move(*records)}, result);
+        undo.MoveBack();
+        if (distribution) {
+            result.Found = true;
+            undo.TidyFolders();
+            undo.Notify();
+            break;
+        }
+    }
     return result;
 }
 
 std::string UndoReport(const TUndoResult& result) {
     std::string text;
-    if (!result.Found) {
+    if (!result.Found && result.Left.empty()) {
         text = NothingToUndoText;
     } else if (result.Complete()) {
         text = UndoneText;

@@ -236,6 +236,12 @@ TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
     Plant("2026-01-04 00.00.00.000.txt",
           Record(Common + "\\y.lnk", Common + "\\Игры\\y.lnk") + std::string(16 << 20, '\n'));
     EXPECT_FALSE(CanUndo(shell));
+    // The undo names on its way what the journal that holds nothing else asked for.
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 0 из 1. Остались где были:\n"
+                             "x — запись журнала не относится к меню «Пуск»\n"
+                             "Журнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
+                             "распределение таких не пишет."}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("), Names{});
     EXPECT_EQ(Undo(), Names({std::string(NothingToUndoText) +
                              "\nЖурнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
                              "распределение таких не пишет."}));
