@@ -169,6 +169,12 @@ void TDistributionRun::NameInCategory(const TStartMenu& entry, TJournalMove& rec
     if (line == names.end())
         return;
     const std::string target = ParentOf(record.NewPath);
+    // The same line from an earlier distribution stays that entry's: an undo of this move must
+    // not take it out, since the earlier entry comes back from the keeping folder.
+    for (const auto& [key, value] : shell_.DesktopIniSection(target, FileNamesSection)) {
+        if (shell_.FoldedName(key) == shell_.FoldedName(name) && value == line->second)
+            return;
+    }
     record.CreatedIni = !shell_.PathExists(target + "\\desktop.ini");
     if (const unsigned code =
             shell_.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
@@ -293,8 +299,12 @@ TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const s
             return step;
         whole &= step == TStep::Done;
     }
-    if (!whole || !NamesIn(shell_, from).empty() || shell_.RemoveFolder(from) != 0)
+    if (!whole || !NamesIn(shell_, from).empty())
         return TStep::Left;
+    if (const unsigned code = shell_.RemoveFolder(from))
+        return Stay("Папка «" + FileNameOf(from) +
+                    "» осталась пустой на месте: её не удалось удалить (код " +
+                    std::to_string(code) + ").");
     changed_.insert(ParentOf(from));
     return journal_.AppendRemoval(shell_, from) ? TStep::Done : TStep::Stop;
 }

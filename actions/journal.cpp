@@ -213,6 +213,8 @@ TMenuPlaces::TMenuPlaces(ShellServices& shell, const std::string& journalPath)
     roots_[Keeping] = KeepingFolderOf(journalPath);
     for (int r = 0; r < RootCount; ++r)
         foldedRoots_[r] = roots_[r].empty() ? "" : shell.FoldedName(roots_[r]);
+    for (size_t c = 0; c < CategoryNames.size(); ++c)
+        foldedCategories_[c] = shell.FoldedName(CategoryNames[c]);
 }
 
 std::optional<TMenuPlaces::TPlace> TMenuPlaces::Locate(const std::string& path) const {
@@ -239,7 +241,7 @@ std::optional<TMenuPlaces::TPlace> TMenuPlaces::Locate(const std::string& path) 
 std::optional<int32_t> TMenuPlaces::CategoryOf(const std::string& name) const {
     const std::string folded = shell_.FoldedName(name);
     for (int32_t c = 0; c < CategoryCount; ++c) {
-        if (shell_.FoldedName(CategoryNames[static_cast<size_t>(c)]) == folded)
+        if (foldedCategories_[c] == folded)
             return c;
     }
     return std::nullopt;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "actions/journal.h"
+#include "catalogue/catalogue.h"
 
 #include <cstdint>
 #include <optional>
@@ -87,4 +88,5 @@ private:
     std::string roots_[RootCount];       // as located; empty: none
     std::string foldedRoots_[RootCount]; // in one letter case
     std::string journalFolder_;
+    std::string foldedCategories_[CategoryCount];
 };

@@ -302,7 +302,11 @@ TEST_F(SecondRunTest,
     shell.textFiles[User + "\\Games\\Cards.lnk"] = "cards";
     for (const char* name : {"Text Editor.lnk", "Player.lnk", "Site.url", "Games"})
         Assign(name);
+    // The editor's name line, which the first distribution wrote into the category folder too.
+    shell.desktopInis[User][FileNamesSection] = {{"Text Editor.lnk", "Редактор"}};
+    shell.desktopInis[Tools] = shell.desktopInis[User];
     const auto before = Menu();
+    const auto inis = shell.desktopInis;
 
     const TDistribution result = DistributeItems(shell);
     EXPECT_FALSE(result.Complete);
@@ -326,6 +330,7 @@ TEST_F(SecondRunTest,
 
     EXPECT_EQ(Undo(), Names({UndoneText}));
     EXPECT_EQ(Menu(), before);
+    EXPECT_EQ(shell.desktopInis, inis);
     EXPECT_FALSE(Has(keeping));
 }
 
