@@ -1,0 +1,405 @@
+#include "catalogue/suggest.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+// The tables, compiled in from catalogue/data/*.txt.
+extern const char KnownProgramsText[];
+extern const char SuggestWordsText[];
+
+namespace {
+
+// At most this many shortcuts of a program group are read: enough to tell what it holds.
+constexpr size_t MaxGroupLinks = 40;
+
+// ---------------------------------------------------------------------------------------------
+// Folding texts into words
+
+char32_t NextCodePoint(const std::string& text, size_t& i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length && i + k < text.size(); ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += length;
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+char32_t FoldCodePoint(char32_t cp) {
+    if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
+        (cp >= 0x410 && cp <= 0x42F))
+        return cp + 0x20;
+    if (cp == 0x401 || cp == 0x451) // Ё, ё
+        return 0x435;
+    if (cp >= 0x400 && cp <= 0x40F)
+        return cp + 0x50;
+    return cp;
+}
+
+// Letters and digits of any script; punctuation, symbols (®, ™, «, –) and spaces are not.
+bool IsWordCharacter(char32_t cp) {
+    if (cp < 0x80)
+        return (cp >= '0' && cp <= '9') || (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z') ||
+               cp == '+' || cp == '#';
+    if (cp < 0xC0)
+        return cp == 0xB5; // µ
+    return cp != 0xD7 && cp != 0xF7 && !(cp >= 0x2000 && cp <= 0x214F) &&
+           !(cp >= 0x3000 && cp <= 0x303F) && cp != 0xFEFF;
+}
+
+// The whole text folded, separators kept: for file names.
+std::string FoldedText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();)
+        AppendUtf8(out, FoldCodePoint(NextCodePoint(text, i)));
+    return out;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string::npos)
+        return std::string();
+    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tables
+
+// Words to find in a text, whole or (Prefix) as a word's beginning, in this order.
+struct TPhrase {
+    std::vector<std::pair<std::string, bool>> Words; // word, matched as a prefix
+    bool Whole = false;                              // the text must be exactly these words
+    int32_t Category = NoCategory;
+};
+
+// Phrases by their first word, and those whose first word is a prefix.
+struct TPhraseIndex {
+    std::map<std::string, std::vector<TPhrase>> ByFirstWord;
+    std::vector<TPhrase> PrefixFirst;
+
+    void Add(TPhrase phrase) {
+        if (phrase.Words.front().second)
+            PrefixFirst.push_back(std::move(phrase));
+        else
+            ByFirstWord[phrase.Words.front().first].push_back(std::move(phrase));
+    }
+};
+
+struct TTables {
+    TPhraseIndex KnownNames;
+    std::map<std::string, std::set<int32_t>> KnownTargets; // folded file name -> categories
+    TPhraseIndex Words;
+    std::map<std::string, int32_t> Schemes; // an address's scheme -> category
+    TPhraseIndex SkipNames;                 // category unused
+    std::vector<std::string> SkipTargets;   // folded, "*" at either end
+    std::set<std::string> Hosts;            // folded file names
+    std::vector<std::string> Problems;      // lines that say nothing the tables understand
+};
+
+bool MatchesAt(const TPhrase& phrase, const std::vector<std::string>& words, size_t at) {
+    if (phrase.Whole && (at != 0 || words.size() != phrase.Words.size()))
+        return false;
+    if (at + phrase.Words.size() > words.size())
+        return false;
+    for (size_t k = 0; k < phrase.Words.size(); ++k) {
+        const auto& [word, prefix] = phrase.Words[k];
+        const std::string& seen = words[at + k];
+        if (prefix ? seen.compare(0, word.size(), word) != 0 : seen != word)
+            return false;
+    }
+    return true;
+}
+
+// Adds the category of every phrase found in `words` to `found`.
+void FindPhrases(const TPhraseIndex& index, const std::vector<std::string>& words,
+                 std::set<int32_t>& found) {
+    for (size_t at = 0; at < words.size(); ++at) {
+        if (auto phrases = index.ByFirstWord.find(words[at]); phrases != index.ByFirstWord.end()) {
+            for (const TPhrase& phrase : phrases->second)
+                if (MatchesAt(phrase, words, at))
+                    found.insert(phrase.Category);
+        }
+        for (const TPhrase& phrase : index.PrefixFirst)
+            if (MatchesAt(phrase, words, at))
+                found.insert(phrase.Category);
+    }
+}
+
+// A phrase as written in a table: "=" first for a whole name, "*" after a word for a prefix.
+std::optional<TPhrase> ParsePhrase(std::string token, int32_t category) {
+    TPhrase phrase;
+    phrase.Category = category;
+    if (!token.empty() && token[0] == '=') {
+        phrase.Whole = true;
+        token.erase(0, 1);
+    }
+    for (const std::string& piece : Split(token, ' ')) {
+        const std::vector<std::string> words = FoldedWords(piece);
+        for (size_t k = 0; k < words.size(); ++k)
+            phrase.Words.emplace_back(words[k], k + 1 == words.size() && EndsWith(piece, "*"));
+    }
+    if (phrase.Words.empty())
+        return std::nullopt;
+    return phrase;
+}
+
+int32_t CategoryNamed(const std::string& name) {
+    for (int32_t c = 0; c < CategoryCount; ++c)
+        if (CategoryNames[static_cast<size_t>(c)] == name)
+            return c;
+    return NoCategory;
+}
+
+// One line of a table: "KEY: TOKEN, TOKEN, ...".
+void ParseLine(TTables& tables, const std::string& line, bool known) {
+    const size_t colon = line.find(':');
+    const std::string key = Trimmed(line.substr(0, colon == std::string::npos ? 0 : colon));
+    const int32_t category = CategoryNamed(key);
+    const bool skip = !known && key == "skip";
+    const bool skipTarget = !known && key == "skip-target";
+    const bool host = !known && key == "host";
+    if (colon == std::string::npos || (category == NoCategory && !skip && !skipTarget && !host)) {
+        tables.Problems.push_back(line);
+        return;
+    }
+    for (const std::string& part : Split(line.substr(colon + 1), ',')) {
+        const std::string token = Trimmed(part);
+        const std::string folded = FoldedText(token);
+        if (skipTarget) {
+            tables.SkipTargets.push_back(folded);
+        } else if (host) {
+            tables.Hosts.insert(folded);
+        } else if (known && EndsWith(folded, ".exe")) {
+            tables.KnownTargets[folded].insert(category);
+        } else if (!known && EndsWith(folded, "://")) {
+            tables.Schemes[folded.substr(0, folded.size() - 3)] = category;
+        } else if (std::optional<TPhrase> phrase = ParsePhrase(token, category)) {
+            (known ? tables.KnownNames : skip ? tables.SkipNames : tables.Words).Add(*phrase);
+        } else {
+            tables.Problems.push_back(line + " (" + token + ")");
+        }
+    }
+}
+
+void ParseTable(TTables& tables, const char* text, bool known) {
+    for (const std::string& raw : Split(text, '\n')) {
+        const std::string line = Trimmed(raw);
+        if (!line.empty() && line[0] != '#')
+            ParseLine(tables, line, known);
+    }
+}
+
+const TTables& Tables() {
+    static const TTables tables = [] {
+        TTables t;
+        ParseTable(t, KnownProgramsText, true);
+        ParseTable(t, SuggestWordsText, false);
+        return t;
+    }();
+    return tables;
+}
+
+bool MatchesGlob(const std::string& name, const std::string& glob) {
+    if (glob.size() > 1 && glob.front() == '*')
+        return EndsWith(name, glob.substr(1));
+    if (glob.size() > 1 && glob.back() == '*')
+        return name.compare(0, glob.size() - 1, glob, 0, glob.size() - 1) == 0;
+    return name == glob;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The rules
+
+std::string SchemeOf(const std::string& url) {
+    const size_t end = url.find("://");
+    return end == std::string::npos ? std::string() : FoldedText(url.substr(0, end));
+}
+
+// A shortcut that says nothing of a program: an uninstall, readme, help or web-site link (in a
+// group, every link to an ordinary web address is one).
+bool SaysNothing(const TLinkFacts& link, bool inGroup) {
+    const TTables& tables = Tables();
+    std::set<int32_t> found;
+    FindPhrases(tables.SkipNames, FoldedWords(link.Name), found);
+    if (!found.empty())
+        return true;
+    const std::string target = FoldedText(link.TargetFile);
+    for (const std::string& glob : tables.SkipTargets)
+        if (MatchesGlob(target, glob))
+            return true;
+    const std::string scheme = SchemeOf(link.Url);
+    return inGroup && (scheme == "http" || scheme == "https");
+}
+
+// The one category of a set, or none when it is empty or holds several.
+TSuggestion OneOf(const std::set<int32_t>& categories, TSuggestionSource source) {
+    if (categories.size() != 1)
+        return {};
+    return {*categories.begin(), source};
+}
+
+} // namespace
+
+std::vector<std::string> FoldedWords(const std::string& text) {
+    std::vector<std::string> words(1);
+    for (size_t i = 0; i < text.size();) {
+        const char32_t cp = NextCodePoint(text, i);
+        if (IsWordCharacter(cp))
+            AppendUtf8(words.back(), FoldCodePoint(cp));
+        else if (!words.back().empty())
+            words.emplace_back();
+    }
+    if (words.back().empty())
+        words.pop_back();
+    return words;
+}
+
+const char* SourceName(TSuggestionSource source) {
+    switch (source) {
+    case TSuggestionSource::Journal:
+        return "journal";
+    case TSuggestionSource::Known:
+        return "known";
+    case TSuggestionSource::Details:
+        return "details";
+    default:
+        return "";
+    }
+}
+
+std::vector<std::string> SuggestionTableProblems() {
+    return Tables().Problems;
+}
+
+static TLinkFacts ReadLinkFacts(ShellServices& shell, const std::string& path) {
+    TLinkFacts link;
+    link.Name = DisplayName(path);
+    const std::optional<TShortcutInfo> shortcut = shell.ReadShortcut(path);
+    if (!shortcut)
+        return link;
+    link.TargetFile = FileNameOf(shortcut->Target);
+    link.Comment = shortcut->Comment;
+    link.Url = shortcut->Url;
+    const std::string target = FoldedText(link.TargetFile);
+    if (EndsWith(target, ".exe") && !Tables().Hosts.count(target))
+        link.Version = shell.ReadVersionInfo(shortcut->Target);
+    return link;
+}
+
+TEntryFacts ReadEntryFacts(ShellServices& shell, const std::string& path) {
+    TEntryFacts facts;
+    if (!shell.FolderExists(path)) {
+        facts.Links.push_back(ReadLinkFacts(shell, path));
+        return facts;
+    }
+    facts.IsGroup = true;
+    for (const std::string& name : shell.ListFolder(path + "\\*", ListAllAttributes)) {
+        const std::string extension = AsciiLower(ExtensionOf(name));
+        if ((extension == ".lnk" || extension == ".url") && facts.Links.size() < MaxGroupLinks)
+            facts.Links.push_back(ReadLinkFacts(shell, path + "\\" + name));
+    }
+    return facts;
+}
+
+TSuggestion SuggestCategory(ShellServices& shell, const TStartMenu& entry, const TEntryFacts& facts,
+                            const std::map<std::string, int32_t>& earlier) {
+    if (auto choice = earlier.find(shell.FoldedName(FileNameOf(entry.Path)));
+        choice != earlier.end() && choice->second >= 0 && choice->second < CategoryCount)
+        return {choice->second, TSuggestionSource::Journal};
+    if (!entry.LocalizedName.empty())
+        return {};
+    TLinkFacts own;
+    if (!facts.IsGroup && !facts.Links.empty())
+        own = facts.Links.front();
+    own.Name = DisplayName(entry.Path);
+    if (SaysNothing(own, false))
+        return {};
+
+    const TTables& tables = Tables();
+    std::set<int32_t> known;
+    FindPhrases(tables.KnownNames, FoldedWords(own.Name), known);
+    // A group's own name is its maker's word for all it holds.
+    if (facts.IsGroup && !known.empty())
+        return OneOf(known, TSuggestionSource::Known);
+    std::vector<const TLinkFacts*> links;
+    if (facts.IsGroup) {
+        for (const TLinkFacts& link : facts.Links)
+            if (!SaysNothing(link, true))
+                links.push_back(&link);
+    } else {
+        links.push_back(&own);
+    }
+    for (const TLinkFacts* link : links) {
+        if (facts.IsGroup)
+            FindPhrases(tables.KnownNames, FoldedWords(link->Name), known);
+        if (auto target = tables.KnownTargets.find(FoldedText(link->TargetFile));
+            target != tables.KnownTargets.end())
+            known.insert(target->second.begin(), target->second.end());
+    }
+    if (!known.empty())
+        return OneOf(known, TSuggestionSource::Known);
+
+    std::set<int32_t> details;
+    for (const TLinkFacts* link : links) {
+        for (const std::string* text :
+             {&link->Version.FileDescription, &link->Version.ProductName, &link->Comment})
+            FindPhrases(tables.Words, FoldedWords(*text), details);
+        if (auto scheme = tables.Schemes.find(SchemeOf(link->Url)); scheme != tables.Schemes.end())
+            details.insert(scheme->second);
+    }
+    return OneOf(details, TSuggestionSource::Details);
+}
+
+TSuggestionRun SuggestCategories(ShellServices& shell, const std::vector<TEntryFacts>& facts,
+                                 const std::map<std::string, int32_t>& earlier) {
+    TSuggestionRun run;
+    run.Sources.assign(StartMenuItems.size(), TSuggestionSource::None);
+    const TEntryFacts unread;
+    for (size_t i = 0; i < StartMenuItems.size(); ++i) {
+        TStartMenu& entry = StartMenuItems[i];
+        if (entry.Category != NoCategory)
+            continue;
+        ++run.Unassigned;
+        const TSuggestion suggestion =
+            SuggestCategory(shell, entry, i < facts.size() ? facts[i] : unread, earlier);
+        if (suggestion.Category == NoCategory)
+            continue;
+        entry.Category = suggestion.Category;
+        run.Sources[i] = suggestion.Source;
+        ++run.Given;
+    }
+    return run;
+}
+
+std::string SuggestionReport(const TSuggestionRun& run) {
+    if (run.Unassigned == 0)
+        return "У всех программ уже есть категория.";
+    if (run.Given == 0)
+        return "Не удалось подобрать категории: отметьте программы вручную.";
+    return "Предложены категории для " + std::to_string(run.Given) + " программ из " +
+           std::to_string(run.Unassigned) + ". Проверьте отметки на каждой странице.";
+}
