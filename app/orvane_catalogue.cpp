@@ -1,10 +1,11 @@
 // orvane-catalogue: runs the start-up scan with the real shell services and prints the catalogue,
-// one entry a line, as UTF-8. Options assign entries, make a backup, distribute and undo, in that
-// order, so that the folder actions can be run and checked without the window.
+// one entry a line, as UTF-8. Options assign entries, suggest categories, make a backup, distribute
+// and undo, in that order, so that the folder actions can be run and checked without the window.
 #include "actions/actions.h"
 #include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
+#include "catalogue/suggest.h"
 #include "shell/windows_shell.h"
 #include "win32/console.h"
 #include "win32/handles.h"
@@ -18,14 +19,18 @@
 namespace {
 
 const char* const Usage =
-    "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--backup FOLDER] [--distribute]\n"
-    "                        [--undo]\n"
+    "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--suggest] [--backup FOLDER]\n"
+    "                        [--distribute] [--undo]\n"
     "       orvane-catalogue --categories\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
-    "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME\n"
-    "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none).\n"
+    "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME<TAB>SOURCE\n"
+    "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none; SOURCE is\n"
+    "  where a suggested category came from: journal, known or details, else empty).\n"
     "  --assign INDEX=CATEGORY  assigns entry INDEX to a category, numbered from 0 as\n"
     "                           --categories lists them (repeatable)\n"
+    "  --suggest                gives every entry without a category the one suggested\n"
+    "                           for it: the user's earlier choice, a known program, or\n"
+    "                           what its target says of itself\n"
     "  --backup FOLDER          copies both Programs folders into FOLDER, unless it holds\n"
     "                           a backup already\n"
     "  --distribute             moves every assigned entry into its category folder,\n"
@@ -53,6 +58,7 @@ public:
 struct Options {
     bool categories = false;
     std::vector<std::pair<long, long>> assignments;
+    bool suggest = false;
     std::optional<std::string> backupFolder;
     bool distribute = false;
     bool undo = false;
@@ -94,6 +100,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             options.assignments.emplace_back(index, category);
         } else if (arg == "--backup" && hasValue && !options.backupFolder) {
             options.backupFolder = args[++i];
+        } else if (arg == "--suggest" && !options.suggest) {
+            options.suggest = true;
         } else if (arg == "--categories" && args.size() == 1) {
             options.categories = true;
         } else if (arg == "--distribute" && !options.distribute) {
@@ -108,13 +116,22 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     return options;
 }
 
-void PrintCatalogue() {
+void PrintCatalogue(const std::vector<TSuggestionSource>& sources) {
     for (size_t i = 0; i < StartMenuItems.size(); ++i) {
         const TStartMenu& entry = StartMenuItems[i];
+        const char* source = i < sources.size() ? SourceName(sources[i]) : "";
         Print(std::to_string(i) + "\t" + (entry.IsUser ? "user" : "common") + "\t" +
               std::to_string(entry.Category) + "\t" + DisplayName(entry.Path) + "\t" + entry.Path +
-              "\t" + entry.LocalizedName + "\n");
+              "\t" + entry.LocalizedName + "\t" + source + "\n");
     }
+}
+
+// Suggests as the window's button does, reading every entry's details here and now.
+TSuggestionRun Suggest(ShellServices& shell) {
+    std::vector<TEntryFacts> facts;
+    for (const TStartMenu& entry : StartMenuItems)
+        facts.push_back(ReadEntryFacts(shell, entry.Path));
+    return SuggestCategories(shell, facts, EarlierChoices(shell));
 }
 
 } // namespace
@@ -145,7 +162,12 @@ int main() {
     }
     for (const auto& [index, category] : options->assignments)
         StartMenuItems[static_cast<size_t>(index)].Category = static_cast<int32_t>(category);
-    PrintCatalogue();
+    TSuggestionRun suggested;
+    if (options->suggest)
+        suggested = Suggest(shell);
+    PrintCatalogue(suggested.Sources);
+    if (options->suggest)
+        Print(SuggestionReport(suggested) + "\n");
     try {
         if (options->backupFolder && !MakeBackup(shell, *options->backupFolder))
             return 1;
