@@ -3,6 +3,7 @@
 #include "actions/actions.h"
 #include "actions/journal.h"
 #include "catalogue/scan.h"
+#include "catalogue/suggest.h"
 #include "ui/controls.h"
 #include "ui/icon_loader.h"
 #include "ui/pages.h"
@@ -180,6 +181,11 @@ LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
+            // A suggestion waits for the details: the hourglass, though the window answers.
+            if (suggestionWaiting_) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
             // Working in the background: the arrow with the hourglass, over the whole window.
             if (IconsOutstanding() > 0) {
                 SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -286,6 +292,8 @@ void TMainForm::OnCommand(int id, int code) {
         return Button8Click();
     case ControlId::Button9:
         return Button9Click();
+    case ControlId::Button10:
+        return Button10Click();
     case ControlId::Label10:
         return Label10Click();
     case ControlId::Label13:
@@ -422,6 +430,7 @@ void TMainForm::PlaceControls() {
 void TMainForm::SetActivePage(int page) {
     if (page == activePage_)
         return;
+    suggestionWaiting_ = false; // a suggestion the user left the page before is not made
     HWND previous = Control(PageId(activePage_));
     ShowWindow(Control(PageId(page)), SW_SHOW);
     ShowWindow(previous, SW_HIDE);
@@ -521,6 +530,8 @@ void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
     known = icon;
     if (rowOf_[index] >= 0)
         ShowIcon(rowOf_[index], icon);
+    if (IconsOutstanding() == 0 && suggestionWaiting_)
+        Button10Click();
     if (IconsOutstanding() == 0) {
         // The cursor goes back to what the window under it shows.
         POINT at;
@@ -575,9 +586,17 @@ void TMainForm::FormCreate() {
     icons_.assign(paths.size(), std::nullopt);
     rowOf_.assign(paths.size(), -1);
     HWND window = handle_;
+    // What the entries say of themselves is read beside their icons, for the suggestions.
+    details_ = std::make_shared<TEntryDetails>(paths.size());
+    ShellServices& shell = shell_;
     iconLoader_ = std::make_unique<TIconLoader>(
-        shell_, std::move(paths), [window](size_t index, ItemIconInfo icon) {
+        shell_, std::move(paths),
+        [window](size_t index, ItemIconInfo icon) {
             PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
+        },
+        LookupStallLimit,
+        [details = details_, &shell](size_t index, const std::string& path) {
+            details->Read(shell, index, path);
         });
     ToolButtonClick(CategoryButton(0));
 }
@@ -739,6 +758,21 @@ void TMainForm::Button9Click() {
     if (result.Found)
         SetEnabled(ControlId::Button8, true);
     shell_.ShowMessage(UndoReport(result));
+}
+
+// Suggests a category for every entry without one, once every entry's details are in (or given
+// up); until then the hourglass shows.
+void TMainForm::Button10Click() {
+    if (IconsOutstanding() > 0) {
+        suggestionWaiting_ = true;
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return;
+    }
+    suggestionWaiting_ = false;
+    const TSuggestionRun run = SuggestCategories(
+        shell_, details_ ? details_->Facts() : std::vector<TEntryFacts>{}, EarlierChoices(shell_));
+    ToolButtonClick(CategoryButton(CurrentCategory));
+    shell_.ShowMessage(SuggestionReport(run));
 }
 
 void TMainForm::Label10Click() {

@@ -126,6 +126,7 @@ private:
     void Button7Click();
     void Button8Click();
     void Button9Click();
+    void Button10Click();
     void Label10Click();
     void Label13Click();
 
@@ -148,6 +149,8 @@ private:
     std::unique_ptr<TIconLoader> iconLoader_;
     std::vector<std::optional<ItemIconInfo>> icons_; // by catalogue index; nothing until arrived
     size_t iconsArrived_ = 0;
+    std::shared_ptr<TEntryDetails> details_; // read beside the icons; shared with their workers
+    bool suggestionWaiting_ = false;         // Button10 was pressed before the details were in
     std::vector<int> rowOf_; // catalogue index -> row in the list, -1 when not listed
     int linkOverlay_ = 0;    // the shell's link overlay, 0 when it has none
     std::map<ControlId, TBitmap> pictures_;

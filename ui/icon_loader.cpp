@@ -10,12 +10,14 @@ using Clock = std::chrono::steady_clock;
 
 struct TIconLoader::TState {
     TState(ShellServices& shell, std::vector<std::string> paths, TDelivery deliver,
-           std::chrono::milliseconds stall)
-        : shell(shell), paths(std::move(paths)), deliver(std::move(deliver)), stall(stall) {}
+           std::chrono::milliseconds stall, TAlsoRead alsoRead)
+        : shell(shell), paths(std::move(paths)), deliver(std::move(deliver)),
+          alsoRead(std::move(alsoRead)), stall(stall) {}
 
     ShellServices& shell;
     const std::vector<std::string> paths;
     const TDelivery deliver;
+    const TAlsoRead alsoRead;
     const std::chrono::milliseconds stall;
 
     std::mutex mutex;
@@ -54,6 +56,13 @@ void TIconLoader::Work(std::shared_ptr<TState> state, int generation) {
         } catch (...) {
             icon = {}; // shown without an icon, as when the shell has none
         }
+        if (state->alsoRead) {
+            try {
+                state->alsoRead(index, path);
+            } catch (...) {
+                // The entry is judged by its name alone, as one whose details were given up.
+            }
+        }
         lock.lock();
         if (state->generation == generation)
             state->busy = false;
@@ -87,8 +96,9 @@ void TIconLoader::Supervise(std::shared_ptr<TState> state) {
 }
 
 TIconLoader::TIconLoader(ShellServices& shell, std::vector<std::string> paths, TDelivery deliver,
-                         std::chrono::milliseconds stall)
-    : state_(std::make_shared<TState>(shell, std::move(paths), std::move(deliver), stall)) {
+                         std::chrono::milliseconds stall, TAlsoRead alsoRead)
+    : state_(std::make_shared<TState>(shell, std::move(paths), std::move(deliver), stall,
+                                      std::move(alsoRead))) {
     for (size_t i = 0; i < state_->paths.size(); ++i)
         state_->waiting.push_back(i);
     supervisor_ = std::thread(Supervise, state_);
@@ -130,4 +140,16 @@ void TIconLoader::Close() {
     std::unique_lock<std::mutex> lock(state_->mutex);
     state_->changed.wait_for(lock, state_->stall,
                              [&] { return state_->workers == state_->stalled; });
+}
+
+void TEntryDetails::Read(ShellServices& shell, size_t index, const std::string& path) {
+    TEntryFacts facts = ReadEntryFacts(shell, path);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (index < facts_.size())
+        facts_[index] = std::move(facts);
+}
+
+std::vector<TEntryFacts> TEntryDetails::Facts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return facts_;
 }

@@ -1,17 +1,22 @@
-// Fetches the catalogue entries' icons from the shell on a worker thread, so that the window never
-// waits for them: each entry is asked once, in the order the window wants them, and each result
-// is handed over as it arrives.
+// Fetches the catalogue entries' icons, and what the entries say of themselves, from the shell on a
+// worker thread, so that the window never waits for them: each entry is asked once, in the order
+// the window wants them, and each result is handed over as it arrives.
 #pragma once
 
+#include "catalogue/suggest.h"
 #include "shell/shell_services.h"
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+// How long one entry's lookup may take before it is given up (an unreachable network drive).
+constexpr std::chrono::milliseconds LookupStallLimit = std::chrono::seconds(2);
 
 class TIconLoader {
 public:
@@ -19,12 +24,15 @@ public:
     // whose lookup stalled, first without an icon and again if the shell answers late. It must be
     // quick (the window posts a message).
     using TDelivery = std::function<void(size_t index, ItemIconInfo icon)>;
+    // Called on the worker after an entry's icon and before its delivery, with its index and path:
+    // more that is read of each entry once, under the same stall limit.
+    using TAlsoRead = std::function<void(size_t index, const std::string& path)>;
 
     // Starts looking up the icons of `paths` in their order. A lookup that takes longer than
     // `stall` (an unreachable network drive) is delivered without an icon and left to finish on
     // its own, and a new worker goes on with the rest.
     TIconLoader(ShellServices& shell, std::vector<std::string> paths, TDelivery deliver,
-                std::chrono::milliseconds stall = std::chrono::seconds(2));
+                std::chrono::milliseconds stall = LookupStallLimit, TAlsoRead alsoRead = {});
     ~TIconLoader();
     TIconLoader(const TIconLoader&) = delete;
     TIconLoader& operator=(const TIconLoader&) = delete;
@@ -44,4 +52,19 @@ private:
 
     std::shared_ptr<TState> state_;
     std::thread supervisor_;
+};
+
+// What the entries say of themselves (ReadEntryFacts), read on the icon loader's workers beside
+// each icon, for the suggestions: a shortcut's target may be on a drive that does not answer.
+class TEntryDetails {
+public:
+    explicit TEntryDetails(size_t count) : facts_(count) {}
+    // Reads one entry's details; on a worker.
+    void Read(ShellServices& shell, size_t index, const std::string& path);
+    // Every entry's details read so far; an entry not read (or given up) has none.
+    std::vector<TEntryFacts> Facts() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<TEntryFacts> facts_;
 };

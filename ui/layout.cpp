@@ -56,6 +56,8 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
      "Выделить все", 0},
     {C::Button3, "Button3", C::TabSheet2, K::Button, 136, 440, 120, 25, akLeft | akBottom, 13,
      "Снять выделение", 0},
+    {C::Button10, "Button10", C::TabSheet2, K::Button, 264, 440, 160, 25, akLeft | akBottom, 13,
+     "Предложить категории", 0},
 
     // The final page.
     {C::Label3, "Label3", C::TabSheet3, K::Label, 8, 8, 705, 38, akLeft | akTop | akRight, 16,

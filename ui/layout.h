@@ -40,6 +40,7 @@ enum class ControlId : int {
     Label13,
     Button9,
     Label14,
+    Button10,
 };
 
 enum class TControlKind {
@@ -90,7 +91,7 @@ constexpr COLORREF PictureBackground = RGB(0xF0, 0xF0, 0xF0);
 constexpr const char* SupportAddress = "support@orvane.example";
 constexpr const char* ProductPageUrl = "https://lintrowe.example/";
 
-constexpr size_t ControlCount = 31;
+constexpr size_t ControlCount = 32;
 // Parents come before their children; on each parent, tab-stop controls are in tab order.
 extern const std::array<TControlLayout, ControlCount> FormLayout;
 

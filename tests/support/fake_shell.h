@@ -72,12 +72,12 @@ public:
     }
 
     std::optional<std::string> GetSpecialFolder(int csidl) override {
-        calls.push_back("GetSpecialFolder(" + std::to_string(csidl) + ")");
+        Record("GetSpecialFolder(" + std::to_string(csidl) + ")");
         auto it = specialFolders.find(csidl);
         return it == specialFolders.end() ? std::nullopt : it->second;
     }
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override {
-        calls.push_back("ListFolder(" + pattern + "," + std::to_string(attributes) + ")");
+        Record("ListFolder(" + pattern + "," + std::to_string(attributes) + ")");
         auto it = listings.find(pattern);
         if (it != listings.end())
             return it->second;
@@ -98,11 +98,11 @@ public:
         return names;
     }
     bool FolderExists(const std::string& path) override {
-        calls.push_back("FolderExists(" + path + ")");
+        Record("FolderExists(" + path + ")");
         return folders.count(Trim(path)) != 0;
     }
     void CreateFolder(const std::string& path) override {
-        calls.push_back("CreateFolder(" + path + ")");
+        Record("CreateFolder(" + path + ")");
         auto it = createFailures.find(Trim(path));
         if (it != createFailures.end())
             throw EInOutError(it->second);
@@ -112,7 +112,7 @@ public:
         return Everything().count(Trim(path)) != 0;
     }
     unsigned RemoveFolder(const std::string& path) override {
-        calls.push_back("RemoveFolder(" + path + ")");
+        Record("RemoveFolder(" + path + ")");
         if (!folders.count(path))
             return 2;
         for (const std::string& other : Everything()) {
@@ -124,8 +124,7 @@ public:
     }
     ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                      const std::string& to) override {
-        calls.push_back(std::string(op == ShellOp::Copy ? "Copy(" : "Move(") + from + " -> " + to +
-                        ")");
+        Record(std::string(op == ShellOp::Copy ? "Copy(" : "Move(") + from + " -> " + to + ")");
         if (onOperation)
             onOperation();
         auto it = opResults.find(from);
@@ -201,8 +200,7 @@ public:
     }
     unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                              const std::string& key, const std::string& value) override {
-        calls.push_back("WriteDesktopIni(" + folder + "," + section + "," + key + "=" + value +
-                        ")");
+        Record("WriteDesktopIni(" + folder + "," + section + "," + key + "=" + value + ")");
         auto failure = iniWriteFailures.find(folder);
         if (failure != iniWriteFailures.end())
             return failure->second;
@@ -211,7 +209,7 @@ public:
     }
     unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
                                   const std::string& key, bool removeEmptyFile) override {
-        calls.push_back("RemoveDesktopIniLine(" + folder + "," + section + "," + key + ")");
+        Record("RemoveDesktopIniLine(" + folder + "," + section + "," + key + ")");
         auto ini = desktopInis.find(folder);
         if (ini == desktopInis.end())
             return 0;
@@ -254,7 +252,7 @@ public:
     }
     bool IsFolderLink(const std::string& path) override { return folderLinks.count(path) != 0; }
     std::optional<TShortcutInfo> ReadShortcut(const std::string& path) override {
-        calls.push_back("ReadShortcut(" + path + ")");
+        Record("ReadShortcut(" + path + ")");
         auto link = shortcuts.find(path);
         return link == shortcuts.end() ? std::nullopt : std::optional<TShortcutInfo>(link->second);
     }
@@ -274,21 +272,27 @@ public:
         return iconFor ? iconFor(path) : ItemIconInfo{};
     }
     void OpenInShell(const std::string& target) override {
-        calls.push_back("OpenInShell(" + target + ")");
+        Record("OpenInShell(" + target + ")");
         opened.push_back(target);
     }
     bool elevated = false;
     bool desktopShell = true; // the desktop shell can be reached
     bool IsElevated() override { return elevated; }
     bool OpenThroughDesktopShell(const std::string& target) override {
-        calls.push_back("OpenThroughDesktopShell(" + target + ")");
+        Record("OpenThroughDesktopShell(" + target + ")");
         if (desktopShell)
             opened.push_back("desktop shell: " + target);
         return desktopShell;
     }
     void ShowMessage(const std::string& text) override {
-        calls.push_back("ShowMessage(" + text + ")");
+        Record("ShowMessage(" + text + ")");
         messages.push_back(text);
+    }
+
+    // Calls come from the window's thread and its icon workers (which read entries' details) alike.
+    void Record(std::string call) {
+        std::lock_guard<std::mutex> lock(callsMutex_);
+        calls.push_back(std::move(call));
     }
 
 private:
@@ -319,6 +323,7 @@ private:
         return all;
     }
 
+    std::mutex callsMutex_;
     mutable std::mutex iconMutex_;
     std::vector<std::string> iconOrder_;
 };

@@ -242,4 +242,33 @@ TEST_F(ProgramIcons, NamesShowAtOnceAndIconsArriveInTheCurrentListAndInListsBuil
     EXPECT_EQ(shown.at("Green").second, link);
 }
 
+// "Предложить категории" pressed before the details are in shows the hourglass while the window
+// answers, then ticks what it can for the entries without a category, rebuilds the list and says
+// so; pressed again, it has nothing left to do.
+TEST_F(ProgramIcons, SuggestingWaitsForTheDetailsThenTicksTheEntriesWithoutACategory) {
+    SetStartMenu({"Red.lnk", "Steam.lnk"}, {"Green.lnk", "Blue.lnk"});
+    shell.shortcuts[std::string(CommonDir) + "\\Red.lnk"] = {"C:\\Red\\red.exe"};
+    shell.versionInfos["C:\\Red\\red.exe"] = {"Red Web Browser", ""};
+    Start();
+    Click(ControlId::Button4);
+    SetCheck(Row("Green"), true); // the user's own choice: category 0
+    ClickCategoryButton(4);
+    Click(ControlId::Button10);
+    EXPECT_EQ(CursorOverTheWindow(), LoadCursorW(nullptr, IDC_WAIT));
+    ClickCategoryButton(4); // the window answers meanwhile
+    EXPECT_EQ(Assignments(), Categories({-1, -1, 0, -1}));
+    EXPECT_TRUE(shell.messages.empty());
+
+    Release();
+    WaitForIcons();
+    EXPECT_EQ(Assignments(), Categories({4, 2, 0, -1}));
+    EXPECT_EQ(Listed(), Names({"Red", "Blue"}));
+    EXPECT_EQ(Checks(), Marks({true, false}));
+    EXPECT_EQ(shell.messages, Names({"Предложены категории для 2 программ из 3. Проверьте отметки "
+                                     "на каждой странице."}));
+    EXPECT_EQ(CursorOverTheWindow(), LoadCursorW(nullptr, IDC_ARROW));
+    Click(ControlId::Button10);
+    EXPECT_EQ(shell.messages.back(), "Не удалось подобрать категории: отметьте программы вручную.");
+}
+
 } // namespace

@@ -283,6 +283,7 @@ TEST_F(Window, TextsAreAsDesigned) {
         {C::Button9, "Вернуть как было"},
         {C::Button2, "Выделить все"},
         {C::Button3, "Снять выделение"},
+        {C::Button10, "Предложить категории"},
         {C::Label6,
          "После завершения работы программы вы получите из запутанного компактное меню."},
         {C::Label9, "У вас возникли пожелания или вопросы? Пишите нам -"},
@@ -346,11 +347,11 @@ TEST_F(Window, TheKeyboardThroughTheMessageLoopWalksEveryPageAndDrivesTheCategor
     SetFocus(Control(C::Button4));
     EXPECT_EQ(tabs(2, false), (std::vector<ControlId>{C::Button6, C::Button4})); // Back disabled
     Click(C::Button4);
-    EXPECT_EQ(tabs(7, false),
+    EXPECT_EQ(tabs(8, false),
               (std::vector<ControlId>{C::Button5, C::Button6, C::ToolBar1, C::ListView1, C::Button2,
-                                      C::Button3, C::Button4}));
-    EXPECT_EQ(tabs(5, true), (std::vector<ControlId>{C::Button3, C::Button2, C::ListView1,
-                                                     C::ToolBar1, C::Button6}));
+                                      C::Button3, C::Button10, C::Button4}));
+    EXPECT_EQ(tabs(6, true), (std::vector<ControlId>{C::Button10, C::Button3, C::Button2,
+                                                     C::ListView1, C::ToolBar1, C::Button6}));
 
     ClickCategoryButton(3);
     tabs(1, false); // the tool bar, on the current category
