@@ -1,3 +1,4 @@
+#include "catalogue/suggest.h"
 #include "shell/windows_shell.h"
 #include "support/folders.h"
 #include "win32/handles.h"
@@ -151,6 +152,47 @@ TEST_F(WindowsShellTest, IconsComeFromTheShellsSmallIconListAndShortcutsAreToldB
     EXPECT_EQ(shell.ItemIcon(At("gone.lnk")).Image, -1);
     const int overlay = shell.LinkOverlay();
     EXPECT_TRUE(overlay >= 0 && overlay <= 15) << overlay;
+}
+
+// Real shortcuts, an internet shortcut and an executable with version texts (this test's own) are
+// read as they are, and lead to the suggestion of what the program says it is.
+TEST_F(WindowsShellTest, ShortcutsAndVersionTextsAreReadAndSuggestWhatTheProgramSaysItIs) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string program = Narrow(self);
+    ASSERT_TRUE(MakeShortcut(At("Tune.lnk"), program));
+    ASSERT_TRUE(WriteFile(At("Arena.url"), "[InternetShortcut]\r\nURL=steam://rungameid/570\r\n"));
+    ASSERT_TRUE(WriteFile(At("notes.txt"), "x"));
+    MakeFolders(At("Tune Group"));
+    ASSERT_TRUE(MakeShortcut(At("Tune Group\\Tune.lnk"), program));
+    ASSERT_TRUE(MakeShortcut(At("Tune Group\\Uninstall Tune.lnk"), NotepadPath()));
+
+    const std::optional<TShortcutInfo> link = shell.ReadShortcut(At("Tune.lnk"));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(shell.ComparablePath(link->Target), shell.ComparablePath(program));
+    EXPECT_EQ(link->Comment, "Orvane test shortcut");
+    EXPECT_EQ(link->Url, "");
+    const std::optional<TShortcutInfo> url = shell.ReadShortcut(At("Arena.url"));
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->Url, "steam://rungameid/570");
+    EXPECT_EQ(url->Target, "");
+    EXPECT_FALSE(shell.ReadShortcut(At("notes.txt")));
+    EXPECT_FALSE(shell.ReadShortcut(At("missing.lnk")));
+    const TVersionInfo version = shell.ReadVersionInfo(program);
+    EXPECT_EQ(version.FileDescription, "Проигрыватель музыки для проверки");
+    EXPECT_EQ(version.ProductName, "Orvane Test");
+    EXPECT_EQ(shell.ReadVersionInfo(At("notes.txt")).FileDescription, "");
+
+    const std::pair<const char*, int32_t> expected[] = {
+        {"Tune.lnk", 3}, {"Arena.url", 2}, {"Tune Group", 3}, {"notes.txt", NoCategory}};
+    for (const auto& [name, category] : expected) {
+        const TStartMenu entry{At(name)};
+        const TSuggestion suggestion =
+            SuggestCategory(shell, entry, ReadEntryFacts(shell, entry.Path), {});
+        EXPECT_EQ(suggestion.Category, category) << name;
+        EXPECT_EQ(SourceName(suggestion.Source), std::string(category < 0 ? "" : "details"))
+            << name;
+    }
 }
 
 } // namespace
