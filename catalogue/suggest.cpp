@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <string_view>
 
 // The tables, compiled in from catalogue/data/*.txt.
 extern const char KnownProgramsText[];
@@ -96,16 +97,18 @@ struct TPhrase {
     int32_t Category = NoCategory;
 };
 
-// Phrases by their first word, and those whose first word is a prefix.
+// Phrases by their first word, whole or (ByFirstPrefix) as a prefix: a text's word is looked up,
+// and each of its beginnings, instead of trying every phrase on it.
 struct TPhraseIndex {
-    std::map<std::string, std::vector<TPhrase>> ByFirstWord;
-    std::vector<TPhrase> PrefixFirst;
+    std::map<std::string, std::vector<TPhrase>, std::less<>> ByFirstWord;
+    std::map<std::string, std::vector<TPhrase>, std::less<>> ByFirstPrefix;
+    size_t LongestPrefix = 0;
 
     void Add(TPhrase phrase) {
-        if (phrase.Words.front().second)
-            PrefixFirst.push_back(std::move(phrase));
-        else
-            ByFirstWord[phrase.Words.front().first].push_back(std::move(phrase));
+        const auto& [first, prefix] = phrase.Words.front();
+        if (prefix)
+            LongestPrefix = std::max(LongestPrefix, first.size());
+        (prefix ? ByFirstPrefix : ByFirstWord)[first].push_back(std::move(phrase));
     }
 };
 
@@ -137,15 +140,20 @@ bool MatchesAt(const TPhrase& phrase, const std::vector<std::string>& words, siz
 // Adds the category of every phrase found in `words` to `found`.
 void FindPhrases(const TPhraseIndex& index, const std::vector<std::string>& words,
                  std::set<int32_t>& found) {
-    for (size_t at = 0; at < words.size(); ++at) {
-        if (auto phrases = index.ByFirstWord.find(words[at]); phrases != index.ByFirstWord.end()) {
-            for (const TPhrase& phrase : phrases->second)
-                if (MatchesAt(phrase, words, at))
-                    found.insert(phrase.Category);
-        }
-        for (const TPhrase& phrase : index.PrefixFirst)
+    const auto tryAll = [&](const std::vector<TPhrase>& phrases, size_t at) {
+        for (const TPhrase& phrase : phrases)
             if (MatchesAt(phrase, words, at))
                 found.insert(phrase.Category);
+    };
+    for (size_t at = 0; at < words.size(); ++at) {
+        const std::string_view word = words[at];
+        if (auto phrases = index.ByFirstWord.find(word); phrases != index.ByFirstWord.end())
+            tryAll(phrases->second, at);
+        for (size_t length = 1; length <= std::min(word.size(), index.LongestPrefix); ++length) {
+            if (auto phrases = index.ByFirstPrefix.find(word.substr(0, length));
+                phrases != index.ByFirstPrefix.end())
+                tryAll(phrases->second, at);
+        }
     }
 }
 
