@@ -588,15 +588,14 @@ void TMainForm::FormCreate() {
     HWND window = handle_;
     // What the entries say of themselves is read beside their icons, for the suggestions.
     details_ = std::make_shared<TEntryDetails>(paths.size());
-    ShellServices& shell = shell_;
     iconLoader_ = std::make_unique<TIconLoader>(
         shell_, std::move(paths),
         [window](size_t index, ItemIconInfo icon) {
             PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
         },
         LookupStallLimit,
-        [details = details_, &shell](size_t index, const std::string& path) {
-            details->Read(shell, index, path);
+        [details = details_, shell = &shell_](size_t index, const std::string& path) {
+            details->Read(*shell, index, path);
         });
     ToolButtonClick(CategoryButton(0));
 }
