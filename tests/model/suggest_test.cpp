@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <tuple>
 
 namespace {
 
@@ -21,7 +22,7 @@ protected:
         shell.shortcuts[path] = {target, "", "", "", url};
         shell.versionInfos[target] = std::move(version);
     }
-    // A program group holding shortcuts (name -> target).
+    // A program group holding shortcuts: name, target, internet address.
     void Group(const std::string& name,
                const std::vector<std::tuple<std::string, std::string, std::string>>& links) {
         const std::string path = Add(name, NoCategory, true);
