@@ -279,17 +279,24 @@ public:
                   longest_ = std::max(longest_.load(), MsSince(start));
                   std::this_thread::sleep_for(std::chrono::milliseconds(5));
               }
+              ended_ = true;
           }) {}
     ~RoundTrips() { Stop(); }
+    // The window's thread keeps answering until the sender has ended: a message sent just now
+    // would otherwise wait for its time-out and count as the longest round trip.
     double Stop() {
         stop_ = true;
+        while (!ended_) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            PumpMessages();
+        }
         if (thread_.joinable())
             thread_.join();
         return longest_;
     }
 
 private:
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> stop_{false}, ended_{false};
     std::atomic<double> longest_{0};
     std::thread thread_;
 };
