@@ -1,13 +1,17 @@
 #!/bin/bash
-# Configures and builds Orvane. Usage: build.sh native|i686|x86_64|run
+# Configures and builds Orvane. Usage: build.sh native|i686|x86_64|run [TARGET]...
 #   native  the platform-free model and its tests, with AddressSanitizer and UBSan
 #   i686    the product: 32-bit Windows, MinGW-w64, statically linked
 #   x86_64  the same sources for 64-bit Windows
 #   run     the Windows build that this machine's Wine can run (i686 or x86_64)
+# TARGETs (such as orvane-bench) build only those; without any, everything is built.
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 root=$orvane_root
-kind=${1:?usage: build.sh native|i686|x86_64|run}
+kind=${1:?usage: build.sh native|i686|x86_64|run [TARGET]...}
+shift
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
 [ "$kind" = run ] && kind=$ORVANE_TARGET
 case "$kind" in
 native) dir=$root/build/native
@@ -22,5 +26,5 @@ i686|x86_64) dir=$root/build/windows-$kind
 *) echo "build.sh: unknown build '$kind'" >&2; exit 2 ;;
 esac
 cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >&2
-cmake --build "$dir" -j"$(nproc)" >&2
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >&2
 echo "$dir"
