@@ -162,6 +162,12 @@ class CountingShell : public SandboxedShell {
 public:
     std::atomic<int> iconLookups{0};
     std::atomic<bool> iconsHeld{false}; // look-ups wait while this is set
+    std::atomic<bool> messageShown{false};
+
+    void ShowMessage(const std::string& text) override {
+        SandboxedShell::ShowMessage(text);
+        messageShown = true;
+    }
 
     ItemIconInfo ItemIcon(const std::string& path) override {
         ++iconLookups;
@@ -269,15 +275,17 @@ private:
 
 // Sends WM_NULL to a window every few milliseconds from another thread and keeps the longest
 // round trip, as a user's input would wait for the window.
+// With `until`, a round trip that ends once it is set does not count.
 class RoundTrips {
 public:
-    explicit RoundTrips(HWND window)
-        : thread_([this, window] {
+    explicit RoundTrips(HWND window, const std::atomic<bool>* until = nullptr)
+        : thread_([this, window, until] {
               while (!stop_) {
                   const auto start = Clock::now();
                   DWORD_PTR result = 0;
                   SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-                  longest_ = std::max(longest_.load(), MsSince(start));
+                  if (!until || !*until)
+                      longest_ = std::max(longest_.load(), MsSince(start));
                   std::this_thread::sleep_for(std::chrono::milliseconds(5));
               }
               ended_ = true;
@@ -334,6 +342,47 @@ std::vector<double> Loading(const StartMenu& menu) {
     PumpUntilIconsArrive(window.form());
     const double lastIcon = MsSince(window.created());
     return {lastIcon, trips.Stop(), double(shell.iconLookups)};
+}
+
+// A fresh window on the category page where "Предложить категории" is pressed at once, before the
+// entries' details are in: whether it shows the hourglass, how long until its message comes,
+// whether every entry's details were in by then, and the longest round trip while it waits (the
+// suggestion itself, made at the end, is timed on its own below).
+enum EarlyFigure { HourglassShown, MessageMs, DetailsInFirst, EarlyTripMs };
+
+std::vector<double> SuggestingEarly(const StartMenu& menu) {
+    CountingShell shell;
+    Window window(menu, shell);
+    TMainForm& form = window.form();
+    SendMessageW(form.Control(ControlId::Button4), BM_CLICK, 0, 0);
+    RoundTrips trips(form.Handle(), &shell.messageShown);
+    const auto pressed = Clock::now();
+    SendMessageW(form.Control(ControlId::Button10), BM_CLICK, 0, 0);
+    const bool hourglass = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
+    while (shell.messages.empty() && MsSince(pressed) < 60000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    const double messageMs = MsSince(pressed);
+    const bool detailsIn = form.IconsOutstanding() == 0;
+    return {double(hourglass), messageMs, double(detailsIn && !shell.messages.empty()),
+            trips.Stop()};
+}
+
+// Presses "Предложить категории" with every entry unassigned, once the details are in, and times
+// it to its message (the list rebuilt); the entries are unassigned again afterwards.
+double SuggestMs(const TMainForm& form, CountingShell& shell) {
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = NoCategory;
+    shell.messages.clear();
+    PumpMessages();
+    const auto start = Clock::now();
+    SendMessageW(form.Control(ControlId::Button10), BM_CLICK, 0, 0);
+    UpdateWindow(form.Control(ControlId::ListView1));
+    const double ms = MsSince(start);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = NoCategory;
+    return shell.messages.size() == 1 ? ms : 1e9;
 }
 
 int ToolbarCommand(HWND toolbar, int index) {
@@ -496,12 +545,17 @@ int main(int argc, char** argv) {
     PrintRow("closing while icons load, ms", large, opened[1][CloseMs]);
     sections.End("opening");
 
-    const auto loaded = Interleaved(
-        rounds, {[&] { return Loading(smallMenu); }, [&] { return Loading(largeMenu); }});
-    PrintRow("last icon, ms", 20, loaded[0][LastIconMs]);
-    PrintRow("last icon, ms", large, loaded[1][LastIconMs]);
-    PrintRow("longest round trip while icons load, ms", 20, loaded[0][LongestTripMs]);
-    PrintRow("longest round trip while icons load, ms", large, loaded[1][LongestTripMs]);
+    // The entries' details for the suggestions are read with their icons.
+    const auto loaded =
+        Interleaved(rounds, {[&] { return Loading(smallMenu); }, [&] { return Loading(largeMenu); },
+                             [&] { return SuggestingEarly(largeMenu); }});
+    const std::vector<Series>& early = loaded[2];
+    PrintRow("last icon and details, ms", 20, loaded[0][LastIconMs]);
+    PrintRow("last icon and details, ms", large, loaded[1][LastIconMs]);
+    PrintRow("longest round trip while they load, ms", 20, loaded[0][LongestTripMs]);
+    PrintRow("longest round trip while they load, ms", large, loaded[1][LongestTripMs]);
+    PrintRow("suggestions pressed at once: message, ms", large, early[MessageMs]);
+    PrintRow("  longest round trip while it waits, ms", large, early[EarlyTripMs]);
     sections.End("icons");
 
     // Category switches against the bare fill, in one window on the category page whose icons
@@ -525,13 +579,21 @@ int main(int argc, char** argv) {
             return std::vector<double>{SwitchCategoryMs(window.form(), category)};
         };
         const Step floorStep = [&] { return std::vector<double>{BareFillMs(list, captions)}; };
-        switches = Interleaved(40 * rounds, {switchStep, floorStep});
+        const Step suggestStep = [&] {
+            return std::vector<double>{SuggestMs(window.form(), shell)};
+        };
+        switches = Interleaved(40 * rounds, {switchStep, floorStep, suggestStep});
         lookupsOnSwitches = shell.iconLookups - lookups;
     }
     const Series& switchMs = switches[0][0];
     const Series& floorMs = switches[1][0];
     PrintRow("category switch, ms", large, switchMs);
     PrintRow("bare fill of the same list (floor), ms", large, floorMs);
+    const Series& suggestMs = switches[2][0];
+    PrintRow("suggestions once the details are in, ms", large, suggestMs);
+    // What the suggestions cost beyond the list's rebuild, which is a category switch.
+    PrintRow("  the same less the round's category switch, ms", large,
+             Differences(suggestMs, switchMs));
     sections.End("switches");
 
     // The distribution against plain renames, each of a fresh copy of the same Start menu.
@@ -551,10 +613,24 @@ int main(int argc, char** argv) {
         PrintVerdict(largePaint.Median() <= 1.5 * smallPaint.Median(),
                      Format("first paint at N = %.0f within 1.5x N = 20 (", large) +
                          RatioText(largePaint, smallPaint) + ")"),
+        PrintVerdict(
+            opened[1][ShownMs].Median() <= 1.5 * opened[0][ShownMs].Median(),
+            Format("window shown, scan included, at N = %.0f within 1.5x N = 20 (", large) +
+                RatioText(opened[1][ShownMs], opened[0][ShownMs]) + ")"),
         PrintVerdict(loaded[1][LongestTripMs].Median() < 50,
-                     Format("longest message round trip while icons load under 50 ms at N = %.0f "
-                            "(median %.1f ms)",
+                     Format("longest message round trip while icons and details load under 50 ms "
+                            "at N = %.0f (median %.1f ms)",
                             large, loaded[1][LongestTripMs].Median())),
+        PrintVerdict(suggestMs.Median() < 100,
+                     Format("suggestions once the details are in answer within 100 ms at N = %.0f "
+                            "(median %.1f ms)",
+                            large, suggestMs.Median())),
+        PrintVerdict(early[HourglassShown].Low() == 1 && early[DetailsInFirst].Low() == 1 &&
+                         early[EarlyTripMs].Median() < 50,
+                     Format("suggestions pressed at once show the hourglass until the details are "
+                            "in (median %.0f ms), while the window answers under 50 ms (round trip "
+                            "median %.1f ms)",
+                            early[MessageMs].Median(), early[EarlyTripMs].Median())),
         PrintVerdict(loaded[0][Lookups].Low() == 20 && loaded[0][Lookups].High() == 20 &&
                          lookups.Low() == large && lookups.High() == large &&
                          lookupsOnSwitches == 0,
