@@ -63,6 +63,12 @@ std::string DisplayName(const std::string& path);
 // The caption an entry is listed with: its localized name where it has one, else DisplayName.
 std::string Caption(const TStartMenu& entry);
 
+// The code point of a UTF-8 text that starts at byte `i`, and `i` moved past it.
+char32_t NextCodePoint(const std::string& text, size_t& i);
+
+// Appends a code point to a text in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Number of characters (code points) in a UTF-8 text.
 size_t Utf8Length(const std::string& text);
 

@@ -17,34 +17,6 @@ constexpr size_t MaxGroupLinks = 40;
 // ---------------------------------------------------------------------------------------------
 // Folding texts into words
 
-char32_t NextCodePoint(const std::string& text, size_t& i) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length && i + k < text.size(); ++k)
-        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    i += length;
-    return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 char32_t FoldCodePoint(char32_t cp) {
     if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
         (cp >= 0x410 && cp <= 0x42F))

@@ -2,6 +2,7 @@
 // so tests can assert the exact sequence of folder tests, creations, shell operations and messages.
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
 
 #include <algorithm>
@@ -153,32 +154,13 @@ public:
     std::string FoldedName(const std::string& path) override {
         std::string out;
         for (size_t i = 0; i < path.size();) {
-            const unsigned char lead = static_cast<unsigned char>(path[i]);
-            const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-            for (size_t k = 1; k < length && i + k < path.size(); ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(path[i + k]) & 0x3F);
-            i += length;
+            char32_t cp = NextCodePoint(path, i);
             if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
                 (cp >= 0x391 && cp <= 0x3AB) || (cp >= 0x410 && cp <= 0x42F))
                 cp += 0x20;
             else if (cp >= 0x400 && cp <= 0x40F)
                 cp += 0x50;
-            if (cp < 0x80) {
-                out += static_cast<char>(cp);
-            } else if (cp < 0x800) {
-                out += static_cast<char>(0xC0 | (cp >> 6));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else if (cp < 0x10000) {
-                out += static_cast<char>(0xE0 | (cp >> 12));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (cp >> 18));
-                out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            }
+            AppendUtf8(out, cp);
         }
         return out;
     }
