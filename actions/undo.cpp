@@ -63,7 +63,7 @@ public:
 
 private:
     void Undo(size_t n);
-    bool UndoRemoval(const TJournalMove& move);
+    void UndoRemoval(const TJournalMove& move);
     void Leave(size_t n, const std::string& name, const std::string& reason, bool forGood);
     void Mark(size_t n, const char* reason);
     std::string ReportedName(const TJournalMove& move);
@@ -112,8 +112,8 @@ void TUndo::Undo(size_t n) {
         return;
     }
     if (record.Kind == TRecordKind::Removal) {
-        if (UndoRemoval(move))
-            Mark(n, nullptr);
+        UndoRemoval(move);
+        Mark(n, nullptr);
         return;
     }
     ++result_.Tried;
@@ -149,7 +149,7 @@ void TUndo::Undo(size_t n) {
 
 // A program group's folder that a merge emptied and removed is made again, for its items to come
 // back into.
-bool TUndo::UndoRemoval(const TJournalMove& move) {
+void TUndo::UndoRemoval(const TJournalMove& move) {
     if (!shell_.PathExists(move.OldPath)) {
         try {
             shell_.CreateFolder(move.OldPath);
@@ -162,7 +162,6 @@ bool TUndo::UndoRemoval(const TJournalMove& move) {
         if (entry.Path == move.OldPath)
             entry.Moved = false;
     }
-    return true;
 }
 
 // The category folders: the lines written for entries that are no longer there, then the
