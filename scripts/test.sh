@@ -39,6 +39,9 @@ status=0
 if [ "$ORVANE_TARGET" = i686 ]; then
     echo "32-bit smoke test under qemu: skipped: 32-bit Wine runs natively here, and every Windows" \
         "test ran on the 32-bit product."
+elif [ ! -x /usr/lib/wine/wine ]; then
+    echo "32-bit smoke test under qemu: skipped: the 32-bit Wine (wine32:i386) is not installed" \
+        "(scripts/setup-debian.sh could not install it from this machine's package indexes)."
 elif ! unshare -Urm sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc' 2>/dev/null; then
     echo "32-bit smoke test under qemu: skipped: this kernel gives a user namespace no" \
         "binfmt_misc of its own (Linux 6.7 or later does)."
