@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <map>
@@ -10,12 +11,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-const char* const BackupDoneText = "Резервная копия создана!";
-const char* const BackupIncompleteText = "Резервная копия создана не полностью!";
-const char* const BackupPathNotFullText = "Укажите полный путь к папке для резервной копии.";
-const char* const BackupInsideStartMenuText =
-    "Папка для резервной копии не может находиться внутри меню \"Пуск\".";
 
 bool ReportShellResult(ShellServices& shell, const ShellOpResult& result) {
     if (result.Succeeded())
@@ -120,24 +115,24 @@ std::string DefaultBackupFolder(ShellServices& shell, const std::string& appDir)
 
 bool MakeBackup(ShellServices& shell, const std::string& backupFolder) {
     if (!IsFullPath(backupFolder)) {
-        shell.ShowMessage(BackupPathNotFullText);
+        shell.ShowMessage(Text(TText::BackupPathNotFull));
         return false;
     }
     const std::string folder = backupFolder.back() == '\\' ? backupFolder : backupFolder + "\\";
     // Copying a folder into itself never ends, and a copy must not land in the Start menu.
     if (TouchesStartMenu(shell, folder)) {
-        shell.ShowMessage(BackupInsideStartMenuText);
+        shell.ShowMessage(Text(TText::BackupInsideStartMenu));
         return false;
     }
     // A copy over an older one would mix two states of the menu and replace the older files, the
     // ones worth keeping.
     if (HoldsBackup(shell, folder)) {
-        shell.ShowMessage("В папке \"" + folder +
-                          "\" уже есть резервная копия. Укажите, пожалуйста, другую папку.");
+        shell.ShowMessage(Text(TText::BackupFolderHoldsBackup, {folder}));
         return false;
     }
     const bool userCopied = CopyFolder(shell, UserProgramsDir, folder + "Programs\\");
     const bool commonCopied = CopyFolder(shell, CommonProgramsDir, folder + "Common_Programs\\");
-    shell.ShowMessage(userCopied && commonCopied ? BackupDoneText : BackupIncompleteText);
+    shell.ShowMessage(
+        Text(userCopied && commonCopied ? TText::BackupDone : TText::BackupIncomplete));
     return userCopied && commonCopied;
 }

@@ -12,14 +12,6 @@ struct ShellOpResult;
 // The default backup folder's name, beside the executable.
 constexpr const char* DefaultBackupFolderName = "backup";
 
-extern const char* const BackupDoneText;
-extern const char* const BackupIncompleteText;
-extern const char* const BackupPathNotFullText;
-extern const char* const BackupInsideStartMenuText;
-extern const char* const DistributedText;
-extern const char* const DistributedIncompleteText;
-extern const char* const NothingTickedText;
-
 // Says whether a shell copy or move was done. A failure shows the code the operation returned; a
 // cancel by the user shows nothing, but still counts as not done.
 bool ReportShellResult(ShellServices& shell, const ShellOpResult& result);

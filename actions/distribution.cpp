@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <map>
@@ -12,11 +13,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-const char* const DistributedText = "Программы успешно распределены по категориям!";
-const char* const DistributedIncompleteText =
-    "Не все программы удалось распределить по категориям!";
-const char* const NothingTickedText = "Нет отмеченных программ.";
 
 namespace {
 
@@ -115,9 +111,7 @@ private:
 void TDistributionRun::Refuse(const std::string& root) {
     refused_.insert(root);
     result_.Complete = false;
-    shell_.ShowMessage("Папку \"" + root +
-                       "\" может изменять только администратор, поэтому её программы остались на "
-                       "месте. Чтобы распределить их, запустите Orvane от имени администратора.");
+    shell_.ShowMessage(Text(TText::FolderOnlyAdmin, {root}));
 }
 
 // The category folder, made where it is missing; nothing when the Programs folder refuses it. A
@@ -198,8 +192,7 @@ TDistributionRun::TStep TDistributionRun::MoveInto(const std::string& from, cons
         return Merge(from, to);
     if (!fromFolder && !toFolder && SameProgram(shell_, from, to))
         return Replace(from, to, shown, entry);
-    return Stay("«" + shown + "» осталась на месте: в папке «" + ShownFolder(to) +
-                "» уже есть программа с таким именем.");
+    return Stay(Text(TText::NameTaken, {shown, ShownFolder(to)}));
 }
 
 TDistributionRun::TStep TDistributionRun::Stay(const std::string& text) {
@@ -233,7 +226,7 @@ TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, const TStart
         return TStep::Left;
     }
     if (!MoveHappened(shell_, from, to)) {
-        shell_.ShowMessage("Не удалось переместить \"" + from + "\".");
+        shell_.ShowMessage(Text(TText::MoveNotMade, {from}));
         result_.Complete = false;
         return TStep::Left;
     }
@@ -277,10 +270,8 @@ TDistributionRun::TStep TDistributionRun::Replace(const std::string& from, const
             result_.Complete = false;
             return TStep::Stop;
         }
-        return Stay("«" + shown +
-                    "» осталась на месте: прежнюю программу с таким именем не удалось "
-                    "убрать из папки «" +
-                    ShownFolder(to) + "» (код " + std::to_string(moved.Code) + ").");
+        return Stay(
+            Text(TText::EarlierNotKept, {shown, ShownFolder(to), std::to_string(moved.Code)}));
     }
     changed_.insert(ParentOf(to));
     if (!journal_.Append(shell_, {to, kept}))
@@ -302,9 +293,7 @@ TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const s
     if (!whole || !NamesIn(shell_, from).empty())
         return TStep::Left;
     if (const unsigned code = shell_.RemoveFolder(from))
-        return Stay("Папка «" + FileNameOf(from) +
-                    "» осталась пустой на месте: её не удалось удалить (код " +
-                    std::to_string(code) + ").");
+        return Stay(Text(TText::EmptyGroupLeft, {FileNameOf(from), std::to_string(code)}));
     changed_.insert(ParentOf(from));
     return journal_.AppendRemoval(shell_, from) ? TStep::Done : TStep::Stop;
 }
@@ -335,9 +324,9 @@ TPlannedMoves PlannedMoves() {
 
 std::string PlannedMovesText(const TPlannedMoves& plan) {
     if (plan.Entries == 0)
-        return NothingTickedText;
-    return "Программ к перемещению: " + std::to_string(plan.Entries) +
-           ", категорий: " + std::to_string(plan.Categories) + ".";
+        return Text(TText::NothingTicked);
+    return Text(TText::PlannedMoves,
+                {std::to_string(plan.Entries), std::to_string(plan.Categories)});
 }
 
 TDistribution DistributeItems(ShellServices& shell) {
@@ -370,11 +359,10 @@ TDistribution DistributeItems(ShellServices& shell) {
 std::string DistributionReport(const TDistribution& result) {
     if (result.Stopped)
         return std::string();
-    std::string text = result.Complete ? DistributedText : DistributedIncompleteText;
+    std::string text = Text(result.Complete ? TText::Distributed : TText::DistributedIncomplete);
     for (const std::string& stayed : result.Stayed)
         text += "\n" + stayed;
     if (result.MovedBefore > 0)
-        text += "\nПрограммы, перемещённые раньше (" + std::to_string(result.MovedBefore) +
-                "), повторно не перемещались.";
+        text += "\n" + Text(TText::MovedBefore, {std::to_string(result.MovedBefore)});
     return text;
 }

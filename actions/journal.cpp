@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -37,10 +38,6 @@ std::string JournalName(std::chrono::system_clock::time_point at) {
                   utc->tm_mon + 1, utc->tm_mday, utc->tm_hour, utc->tm_min, utc->tm_sec,
                   static_cast<int>(ms.count() % 1000), JournalExtension);
     return name;
-}
-
-std::string WithCode(const std::string& text, unsigned code) {
-    return text + " (код " + std::to_string(code) + ")";
 }
 
 std::optional<bool> ParseFlag(const std::string& field) {
@@ -97,18 +94,14 @@ std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
             code = static_cast<unsigned>(e.Code());
         }
     }
-    shell.ShowMessage(WithCode("Не удалось начать журнал перемещений", code) +
-                      ", а без него распределение нельзя было бы отменить. Ничего не перемещено.");
+    shell.ShowMessage(Text(TText::JournalNotStarted, {std::to_string(code)}));
     return std::nullopt;
 }
 
 bool TJournalWriter::Write(ShellServices& shell, const std::string& line, const std::string& what) {
     const unsigned code = shell.AppendToFile(path_, line + "\r\n", false);
     if (code != 0)
-        shell.ShowMessage(WithCode("Не удалось дописать журнал перемещений", code) +
-                          ". Распределение остановлено; последний шаг в журнал не попал, его "
-                          "придётся вернуть вручную:\n" +
-                          what);
+        shell.ShowMessage(Text(TText::JournalNotWritten, {std::to_string(code), what}));
     return code == 0;
 }
 

@@ -28,10 +28,6 @@
 
 class ShellServices;
 
-// The messages of the undo.
-extern const char* const UndoneText;
-extern const char* const NothingToUndoText;
-
 // One move a distribution made.
 struct TJournalMove {
     std::string OldPath;
@@ -77,9 +73,6 @@ struct TUndoResult {
 // Whether a move the shell reported as done really happened: the entry is at `to` and no longer at
 // `from`. (Wine's shell, for one, reports a move it was refused as done.)
 bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to);
-
-// The reason a record that does not belong to the Start menu is left.
-extern const char* const NotInStartMenuReason;
 
 // Whether some journal holds moves not yet undone that belong to the Start menu.
 bool CanUndo(ShellServices& shell);

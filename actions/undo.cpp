@@ -3,20 +3,14 @@
 #include "actions/journal_records.h"
 #include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 
-const char* const UndoneText = "Все программы возвращены на прежние места!";
-const char* const NothingToUndoText = "Нет распределений, которые можно отменить.";
-const char* const NotInStartMenuReason = "запись журнала не относится к меню «Пуск»";
-
 namespace {
 
-const char* const MovedSinceReason = "перемещён или удалён после распределения";
-const char* const OldNameTakenReason = "прежнее имя уже занято";
-const char* const CancelledReason = "возврат отменён";
 // A refused record names its entry by no more than this many characters.
 constexpr size_t ReportedNameLimit = 80;
 
@@ -107,8 +101,8 @@ void TUndo::Undo(size_t n) {
     if (!places_.Allows(record) || places_.ThroughLink(record)) {
         // Never acted on: nothing is moved, removed or written for it.
         ++result_.Tried;
-        Leave(n, Utf8Prefix(DisplayName(move.OldPath), ReportedNameLimit), NotInStartMenuReason,
-              true);
+        Leave(n, Utf8Prefix(DisplayName(move.OldPath), ReportedNameLimit),
+              Text(TText::NotInStartMenu), true);
         return;
     }
     if (record.Kind == TRecordKind::Removal) {
@@ -119,22 +113,21 @@ void TUndo::Undo(size_t n) {
     ++result_.Tried;
     const std::string name = ReportedName(move);
     if (cancelled_)
-        return Leave(n, name, CancelledReason, false);
+        return Leave(n, name, Text(TText::UndoCancelled), false);
     // What the user changed after the distribution is left as it is, for good.
     if (!shell_.PathExists(move.NewPath))
-        return Leave(n, name, MovedSinceReason, true);
+        return Leave(n, name, Text(TText::MovedSince), true);
     if (shell_.PathExists(move.OldPath))
-        return Leave(n, name, OldNameTakenReason, true);
+        return Leave(n, name, Text(TText::OldNameTaken), true);
     const ShellOpResult moved =
         shell_.ShellFileOperation(ShellOp::Move, move.NewPath, move.OldPath);
     if (!moved.Succeeded() || !MoveHappened(shell_, move.NewPath, move.OldPath)) {
         // Tried again by the next undo.
         cancelled_ = moved.Aborted;
-        const std::string failed = "не удалось переместить";
         return Leave(n, name,
-                     cancelled_   ? CancelledReason
-                     : moved.Code ? failed + " (код " + std::to_string(moved.Code) + ")"
-                                  : failed,
+                     cancelled_   ? Text(TText::UndoCancelled)
+                     : moved.Code ? Text(TText::MoveBackFailedCode, {std::to_string(moved.Code)})
+                                  : Text(TText::MoveBackFailed),
                      false);
     }
     Mark(n, nullptr);
@@ -236,17 +229,16 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
 std::string UndoReport(const TUndoResult& result) {
     std::string text;
     if (!result.Found && result.Left.empty()) {
-        text = NothingToUndoText;
+        text = Text(TText::NothingToUndo);
     } else if (result.Complete()) {
-        text = UndoneText;
+        text = Text(TText::Undone);
     } else {
-        text = "Возвращено на прежние места: " + std::to_string(result.MovedBack) + " из " +
-               std::to_string(result.Tried) + ". Остались где были:";
+        text = Text(TText::UndonePartly,
+                    {std::to_string(result.MovedBack), std::to_string(result.Tried)});
         for (const auto& [name, reason] : result.Left)
-            text += "\n" + name + " — " + reason;
+            text += "\n" + Text(TText::LeftEntry, {name, reason});
     }
     for (const std::string& journal : result.Skipped)
-        text += "\nЖурнал «" + FileNameOf(journal) +
-                "» пропущен: он больше 16 МБ, а распределение таких не пишет.";
+        text += "\n" + Text(TText::JournalSkipped, {FileNameOf(journal)});
     return text;
 }

@@ -1,17 +1,15 @@
 #include "catalogue/catalogue.h"
 
+#include "texts/texts.h"
+
 #include <algorithm>
 
 const std::array<std::string, CategoryCount> CategoryNames = {
-    "Офисные",          // office
-    "Утилиты",          // utilities
-    "Игры",             // games
-    "Развлечения",      // entertainment
-    "Интернет",         // internet
-    "Программирование", // programming
-    "Графика",          // graphics
-    "Безопасность",     // security
-    "Разное",           // miscellaneous
+    Text(TText::CategoryOffice),        Text(TText::CategoryUtilities),
+    Text(TText::CategoryGames),         Text(TText::CategoryEntertainment),
+    Text(TText::CategoryInternet),      Text(TText::CategoryProgramming),
+    Text(TText::CategoryGraphics),      Text(TText::CategorySecurity),
+    Text(TText::CategoryMiscellaneous),
 };
 
 std::vector<TStartMenu> StartMenuItems;

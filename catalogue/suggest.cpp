@@ -1,5 +1,7 @@
 #include "catalogue/suggest.h"
 
+#include "texts/texts.h"
+
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -377,9 +379,8 @@ TSuggestionRun SuggestCategories(ShellServices& shell, const std::vector<TEntryF
 
 std::string SuggestionReport(const TSuggestionRun& run) {
     if (run.Unassigned == 0)
-        return "У всех программ уже есть категория.";
+        return Text(TText::AllHaveCategories);
     if (run.Given == 0)
-        return "Не удалось подобрать категории: отметьте программы вручную.";
-    return "Предложены категории для " + std::to_string(run.Given) + " программ из " +
-           std::to_string(run.Unassigned) + ". Проверьте отметки на каждой странице.";
+        return Text(TText::NoneSuggested);
+    return Text(TText::Suggested, {std::to_string(run.Given), std::to_string(run.Unassigned)});
 }

@@ -8,7 +8,7 @@ use DejaVu Sans (package fonts-dejavu-core):
 
 It writes the category icons, the application icon and the two welcome-page pictures, the same
 byte for byte on every run. The category names drawn into the "after" picture are read from the
-category table in catalogue/catalogue.cpp. --output DIR writes the files into DIR instead of
+category names in the table of texts, texts/texts.cpp. --output DIR writes the files into DIR instead of
 ui/resources; --preview DIR also writes enlarged PNG previews into DIR.
 """
 
@@ -21,7 +21,7 @@ from pathlib import Path
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 REPO = Path(__file__).resolve().parent.parent
-CATALOGUE = REPO / "catalogue" / "catalogue.cpp"
+TEXTS = REPO / "texts" / "texts.cpp"
 FONT_PATH = Path("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
 
 
@@ -280,7 +280,7 @@ MISCELLANEOUS = sprite(
     ],
 )
 
-# One drawing per category, in the order of the category table in catalogue/catalogue.cpp.
+# One drawing per category, in the order of the category names in the table of texts, texts/texts.cpp.
 CATEGORY_ICONS = [OFFICE, UTILITIES, GAMES, ENTERTAINMENT, INTERNET, PROGRAMMING, GRAPHICS,
                   SECURITY, MISCELLANEOUS]
 
@@ -767,13 +767,10 @@ OPEN_CATEGORY = 6  # "Графика", the example the welcome text gives
 
 
 def category_names():
-    """The names in catalogue.cpp's category table, one per category icon."""
-    table = re.search(r"CategoryNames\s*=\s*\{(.*?)\};", CATALOGUE.read_text(encoding="utf-8"), re.S)
-    if not table:
-        sys.exit(f"{CATALOGUE}: found no category table \"CategoryNames = {{ ... }};\"")
-    names = re.findall(r'"([^"]*)"', re.sub(r"//[^\n]*", "", table.group(1)))
+    """The category names in the table of texts, in category order, one per category icon."""
+    names = re.findall(r'\{TText::Category\w+, "([^"]*)"\}', TEXTS.read_text(encoding="utf-8"))
     if len(names) != len(CATEGORY_ICONS):
-        sys.exit(f"{CATALOGUE} names {len(names)} categories, but there are {len(CATEGORY_ICONS)} "
+        sys.exit(f"{TEXTS} names {len(names)} categories, but there are {len(CATEGORY_ICONS)} "
                  "category icon drawings in make-resources.py")
     return names
 

@@ -1,25 +1,27 @@
 #include "shell/shell_services.h"
 
+#include "texts/texts.h"
+
 EInOutError::EInOutError(int code) : std::runtime_error(IoErrorText(code)), code_(code) {}
 
 std::string IoErrorText(int code) {
     switch (code) {
     case 2:
-        return "Файл не найден";
+        return Text(TText::FileNotFound);
     case 3:
-        return "Неверное имя файла";
+        return Text(TText::InvalidFilename);
     case 4:
-        return "Слишком много открытых файлов";
+        return Text(TText::TooManyOpenFiles);
     case 5:
-        return "Отказано в доступе к файлу";
+        return Text(TText::FileAccessDenied);
     case 100:
-        return "Чтение за концом файла";
+        return Text(TText::ReadBeyondEnd);
     case 101:
-        return "Диск переполнен";
+        return Text(TText::DiskFull);
     case 106:
-        return "Неверный числовой ввод";
+        return Text(TText::InvalidNumericInput);
     default:
-        return "Ошибка ввода-вывода " + std::to_string(code);
+        return Text(TText::IoError, {std::to_string(code)});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "actions/journal.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
+#include "texts/texts.h"
 #include "ui/controls.h"
 #include "ui/icon_loader.h"
 #include "ui/pages.h"
@@ -102,7 +103,7 @@ TMainForm::TMainForm(ShellServices& shell, TErrorReporter reporter)
                     FormDesignSize.cx, FormDesignSize.cy, nullptr, nullptr, instance, this);
     // A window whose controls could not all be created is not made at all.
     if (!handle_)
-        throw std::runtime_error(creationFailure_.empty() ? "Не удаётся создать главное окно"
+        throw std::runtime_error(creationFailure_.empty() ? Text(TText::WindowNotCreated)
                                                           : creationFailure_);
     CenterOnMonitor(handle_, MinimumSize());
     PlaceControls();
@@ -240,7 +241,7 @@ template <class Action> void TMainForm::Guarded(Action&& action) {
     } catch (const std::exception& e) {
         ReportFailure(e.what());
     } catch (...) {
-        ReportFailure("Неизвестная ошибка");
+        ReportFailure(Text(TText::UnknownError));
     }
 }
 

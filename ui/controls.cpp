@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include "texts/texts.h"
 #include "ui/pages.h"
 #include "win32/handles.h"
 #include "win32/text.h"
@@ -147,7 +148,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HICON icon, HICON sm
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name;
     if (!RegisterClassExW(&wc))
-        throw std::runtime_error("Не удаётся зарегистрировать класс окна " + Narrow(name));
+        throw std::runtime_error(Text(TText::WindowClassNotRegistered, {Narrow(name)}));
 }
 
 HWND CreateControl(const TControlLayout& layout, HWND parent, bool hidden) {
@@ -158,7 +159,7 @@ HWND CreateControl(const TControlLayout& layout, HWND parent, bool hidden) {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)),
                         GetModuleHandleW(nullptr), nullptr);
     if (!control)
-        throw std::runtime_error(std::string("Не удаётся создать элемент окна ") + layout.Name);
+        throw std::runtime_error(Text(TText::ControlNotCreated, {layout.Name}));
     if (layout.Kind == TControlKind::ToolBar) {
         SendMessageW(control, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
         SetWindowLongPtrW(

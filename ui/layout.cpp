@@ -1,5 +1,6 @@
 #include "ui/layout.h"
 
+#include "texts/texts.h"
 #include "ui/resources/resource.h"
 #include "win32/handles.h"
 #include "win32/text.h"
@@ -21,23 +22,17 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
     {C::TabSheet1, "TabSheet1", C::PageControl1, K::TabSheet, 4, 4, 728, 478, akAll, 0, nullptr, 0},
     {C::TabSheet2, "TabSheet2", C::PageControl1, K::TabSheet, 4, 4, 728, 478, akAll, 0, nullptr, 0},
     {C::TabSheet3, "TabSheet3", C::PageControl1, K::TabSheet, 4, 4, 728, 478, akAll, 0, nullptr, 0},
-    {C::Button4, "Button4", C::Form, K::Button, 536, 496, 75, 25, akRight | akBottom, 13, "Далее >", 0},
-    {C::Button5, "Button5", C::Form, K::Button, 448, 496, 75, 25, akRight | akBottom, 13, "< Назад", 0},
-    {C::Button6, "Button6", C::Form, K::Button, 648, 496, 75, 25, akRight | akBottom, 13, "Готово", 0},
+    {C::Button4, "Button4", C::Form, K::Button, 536, 496, 75, 25, akRight | akBottom, 13, Text(TText::Button4), 0},
+    {C::Button5, "Button5", C::Form, K::Button, 448, 496, 75, 25, akRight | akBottom, 13, Text(TText::Button5), 0},
+    {C::Button6, "Button6", C::Form, K::Button, 648, 496, 75, 25, akRight | akBottom, 13, Text(TText::Button6), 0},
 
     // The welcome page.
     {C::Label2, "Label2", C::TabSheet1, K::Label, 7, 8, 711, 95, akLeft | akTop | akRight, 16,
-     "Данная программа предназначена для наведения порядка в меню \"Пуск\". Самый простой способ "
-     "это сделать заключается в разбиении программ на группы по назначению. Так все программы для "
-     "рисования можно поместить в папку \"Графика\", а программы для чтения почты и работы с "
-     "интернетом - в папку \"Интернет\". Используя эту программу, вам будет гораздо проще "
-     "осуществить подобное разбиение.", 0},
+     Text(TText::Label2), 0},
     {C::Label5, "Label5", C::TabSheet1, K::Label, 8, 112, 711, 57, akLeft | akTop | akRight, 16,
-     "Программа предлагает вам для каждой категории (Интернет, Графика) отметить галочками те "
-     "программы, которые вы хотите поместить в данную категорию. Так, например, когда выбрана "
-     "категория \"Графика\", вы должны поставить галочки напротив графических программ.", 0},
+     Text(TText::Label5), 0},
     {C::Label6, "Label6", C::TabSheet1, K::LineLabel, 7, 184, 636, 19, akLeft | akTop | akRight, 16,
-     "После завершения работы программы вы получите из запутанного компактное меню.", 0},
+     Text(TText::Label6), 0},
     {C::Image2, "Image2", C::TabSheet1, K::Picture, 15, 212, 276, 250, akLeft | akBottom, 0, nullptr,
      IDB_WELCOME_BEFORE},
     {C::Image1, "Image1", C::TabSheet1, K::Picture, 393, 212, 321, 250, akRight | akBottom, 0, nullptr,
@@ -45,49 +40,44 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
 
     // The category page.
     {C::Label1, "Label1", C::TabSheet2, K::LineLabel, 0, 0, 728, 23, akLeft | akTop | akRight, 19,
-     "  Категория:", 0},
+     Text(TText::Label1), 0},
     {C::ToolBar1, "ToolBar1", C::TabSheet2, K::ToolBar, 0, 23, 728, 60, akLeft | akTop | akRight, 16,
      nullptr, 0},
     {C::Label7, "Label7", C::TabSheet2, K::Label, 8, 85, 671, 38, akLeft | akTop | akRight, 16,
-     "Отметьте галочкой те программы, которые относятся к текущей категории и нажмите на кнопку "
-     "\"Далее >\"", 0},
+     Text(TText::Label7), 0},
     {C::ListView1, "ListView1", C::TabSheet2, K::ListView, 8, 136, 711, 293, akAll, 13, nullptr, 0},
     {C::Button2, "Button2", C::TabSheet2, K::Button, 8, 440, 120, 25, akLeft | akBottom, 13,
-     "Выделить все", 0},
+     Text(TText::Button2), 0},
     {C::Button3, "Button3", C::TabSheet2, K::Button, 136, 440, 120, 25, akLeft | akBottom, 13,
-     "Снять выделение", 0},
+     Text(TText::Button3), 0},
     {C::Button10, "Button10", C::TabSheet2, K::Button, 264, 440, 160, 25, akLeft | akBottom, 13,
-     "Предложить категории", 0},
+     Text(TText::Button10), 0},
 
     // The final page.
     {C::Label3, "Label3", C::TabSheet3, K::Label, 8, 8, 705, 38, akLeft | akTop | akRight, 16,
-     "Перед тем как разбить по категориям, сделайте, пожалуйста, резервную копию. Это поможет "
-     "восстановить данные в случае сбоя.", 0},
+     Text(TText::Label3), 0},
     {C::Label4, "Label4", C::TabSheet3, K::LineLabel, 9, 64, 260, 19, akLeft | akTop, 16,
-     "Создать резервную копию в папке:", 0},
+     Text(TText::Label4), 0},
     {C::Edit1, "Edit1", C::TabSheet3, K::Edit, 9, 88, 711, 21, akLeft | akTop | akRight, 11, nullptr, 0},
     {C::Button7, "Button7", C::TabSheet3, K::Button, 8, 120, 169, 25, akLeft | akTop, 16,
-     "Сделать копию !", 0},
+     Text(TText::Button7), 0},
     {C::Label8, "Label8", C::TabSheet3, K::Label, 9, 168, 681, 38, akLeft | akTop, 16,
-     "Для того чтобы распределить программы по категориям в соответствие с вашим выбором, "
-     "нажмите на кнопку \"Начать обработку\"", 0},
+     Text(TText::Label8), 0},
     {C::Button8, "Button8", C::TabSheet3, K::Button, 8, 216, 169, 25, akLeft | akTop, 16,
-     "Начать обработку", 0},
+     Text(TText::Button8), 0},
     {C::Button9, "Button9", C::TabSheet3, K::Button, 8, 248, 169, 25, akLeft | akTop, 16,
-     "Вернуть как было", 0},
+     Text(TText::Button9), 0},
     // What "Начать обработку" will move; set on every entry to the page.
     {C::Label14, "Label14", C::TabSheet3, K::LineLabel, 9, 280, 408, 19, akLeft | akTop, 16,
      nullptr, 0},
     {C::Label9, "Label9", C::TabSheet3, K::LineLabel, 9, 312, 408, 19, akLeft | akTop, 16,
-     "У вас возникли пожелания или вопросы? Пишите нам -", 0},
+     Text(TText::Label9), 0},
     {C::Label10, "Label10", C::TabSheet3, K::Link, 8, 336, 165, 19, akLeft | akTop, 16,
      SupportAddress, 0},
     {C::Label11, "Label11", C::TabSheet3, K::Label, 9, 368, 663, 57, akLeft | akTop | akRight, 16,
-     "Если у вас установлена больше чем одна раскладка клавиатуры, вам обязательно нужно "
-     "попробовать программу Lintrowe. Она позволяет исправлять текст, набранный по ошибке в другой "
-     "раскладке, а также делает очень много других полезных вещей.", 0},
+     Text(TText::Label11), 0},
     {C::Label12, "Label12", C::TabSheet3, K::LineLabel, 9, 432, 156, 19, akLeft | akTop, 16,
-     "Просто попробуйте -", 0},
+     Text(TText::Label12), 0},
     {C::Label13, "Label13", C::TabSheet3, K::Link, 9, 456, 197, 19, akLeft | akTop, 16,
      ProductPageUrl, 0},
 }};

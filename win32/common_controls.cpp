@@ -1,5 +1,6 @@
 #include "win32/common_controls.h"
 
+#include "texts/texts.h"
 #include "win32/handles.h"
 #include "win32/system.h"
 
@@ -11,7 +12,7 @@ namespace {
 template <class F> void Bind(HMODULE module, F& function, const char* name) {
     function = ProcedureOf<F>(module, name);
     if (!function)
-        throw std::runtime_error(std::string("В comctl32.dll нет функции ") + name);
+        throw std::runtime_error(Text(TText::CommonControlsFunctionMissing, {name}));
 }
 
 TCommonControls LoadCommonControls() {
@@ -20,8 +21,7 @@ TCommonControls LoadCommonControls() {
     // restricted search takes any other version from System32 only.
     table.Module = LoadLibraryW(L"comctl32.dll");
     if (!table.Module)
-        throw std::runtime_error(
-            "Не удаётся загрузить стандартные элементы управления (comctl32.dll)");
+        throw std::runtime_error(Text(TText::CommonControlsMissing));
     Bind(table.Module, table.InitCommonControlsEx, "InitCommonControlsEx");
     Bind(table.Module, table.ImageList_Create, "ImageList_Create");
     Bind(table.Module, table.ImageList_ReplaceIcon, "ImageList_ReplaceIcon");

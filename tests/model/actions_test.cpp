@@ -39,18 +39,19 @@ TEST_F(ActionsTest, BackupReusesExistingFoldersAndAddsTheMissingBackslash) {
 TEST_F(ActionsTest, AFailedCopyShowsItsCodeGoesOnAndTheBackupIsIncomplete) {
     shell.opResults[User + "\\*.*"] = {1223 + 1, false};
     MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"1224", BackupIncompleteText}));
+    EXPECT_EQ(shell.messages,
+              (std::vector<std::string>{"1224", "Резервная копия создана не полностью!"}));
     EXPECT_EQ(shell.calls[8], "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)");
 }
 
 TEST_F(ActionsTest, ACancelledCopyShowsNoNumberButTheBackupIsIncomplete) {
     shell.opResults[Common + "\\*.*"] = {0, true};
     MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupIncompleteText}));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана не полностью!"}));
     shell.messages.clear();
     shell.opResults[Common + "\\*.*"] = {1223, true};
     MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupIncompleteText}));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана не полностью!"}));
 }
 
 TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
@@ -83,7 +84,7 @@ TEST_F(ActionsTest, AnUnknownProgramsFolderIsNotCopiedAndTheBackupIsIncomplete) 
             "FolderExists(E:\\b\\Programs\\)", "CreateFolder(E:\\b\\Programs\\)",
             "FolderExists(E:\\b\\Common_Programs\\)", "CreateFolder(E:\\b\\Common_Programs\\)",
             "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)",
-            "ShowMessage(" + std::string(BackupIncompleteText) + ")"}));
+            "ShowMessage(" + std::string("Резервная копия создана не полностью!") + ")"}));
 }
 
 TEST_F(ActionsTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappens) {
@@ -94,8 +95,10 @@ TEST_F(ActionsTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappen
              "C:\\a:b",  "C:\\x\\..\\y", "C:\\x\\.\\y", "C:\\x\\.."}) {
         shell.calls.clear();
         MakeBackup(shell, text);
-        EXPECT_EQ(shell.calls, (std::vector<std::string>{"ShowMessage(" +
-                                                         std::string(BackupPathNotFullText) + ")"}))
+        EXPECT_EQ(shell.calls,
+                  (std::vector<std::string>{
+                      "ShowMessage(" +
+                      std::string("Укажите полный путь к папке для резервной копии.") + ")"}))
             << "text: [" << text << "]";
     }
 }
@@ -106,7 +109,7 @@ TEST_F(ActionsTest, FullPathsOfBothKindsAreAccepted) {
                                   "\\\\server\\share\\b\\", "C:\\バックアップ"}) {
         shell.messages.clear();
         MakeBackup(shell, text);
-        EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupDoneText})) << text;
+        EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана!"})) << text;
     }
 }
 
@@ -117,14 +120,18 @@ TEST_F(ActionsTest, ABackupFolderInsideEitherProgramsFolderIsRefused) {
              "C:\\PROGRAMDATA\\ПУСК\\programs", "c:\\programdata\\пуск\\Programs\\Ёлка\\b"}) {
         shell.calls.clear();
         MakeBackup(shell, text);
-        EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                                   "ShowMessage(" + std::string(BackupInsideStartMenuText) + ")"}))
+        EXPECT_EQ(
+            shell.calls,
+            (std::vector<std::string>{
+                "ShowMessage(" +
+                std::string("Папка для резервной копии не может находиться внутри меню \"Пуск\".") +
+                ")"}))
             << text;
     }
     // A neighbour whose name merely begins like the Programs folder is fine.
     shell.messages.clear();
     MakeBackup(shell, User + " backup\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{BackupDoneText}));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана!"}));
 }
 
 TEST_F(ActionsTest, ABackupWhoseCopiesWouldLandInTheStartMenuIsRefused) {
@@ -136,15 +143,20 @@ TEST_F(ActionsTest, ABackupWhoseCopiesWouldLandInTheStartMenuIsRefused) {
              "C:\\Users\\Ann\\Start Menu\\Programs\\Programs"}) {
         shell.calls.clear();
         MakeBackup(shell, text);
-        EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                                   "ShowMessage(" + std::string(BackupInsideStartMenuText) + ")"}))
+        EXPECT_EQ(
+            shell.calls,
+            (std::vector<std::string>{
+                "ShowMessage(" +
+                std::string("Папка для резервной копии не может находиться внутри меню \"Пуск\".") +
+                ")"}))
             << text;
     }
     // A Programs folder inside a copy's target would be copied into its own ancestor.
     UserProgramsDir = "D:\\b\\Programs\\Inner";
     shell.calls.clear();
     MakeBackup(shell, "D:\\b\\");
-    EXPECT_EQ(shell.messages.back(), BackupInsideStartMenuText);
+    EXPECT_EQ(shell.messages.back(),
+              "Папка для резервной копии не может находиться внутри меню \"Пуск\".");
 }
 
 // --- Distribution ---------------------------------------------------------------------------
@@ -257,9 +269,10 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
               (std::vector<std::string>{
                   "Move(" + Common + "\\a.lnk -> " + Common + "\\Офисные\\a.lnk)",
                   "Move(" + Common + "\\b.lnk -> " + Common + "\\Утилиты\\b.lnk)"}));
-    EXPECT_EQ(DistributionReport(result), std::string(DistributedText) +
-                                              "\nПрограммы, перемещённые раньше (2), повторно не "
-                                              "перемещались.");
+    EXPECT_EQ(DistributionReport(result),
+              std::string("Программы успешно распределены по категориям!") +
+                  "\nПрограммы, перемещённые раньше (2), повторно не "
+                  "перемещались.");
 }
 
 // A cancel in the shell's dialog stops the distribution there; a move the shell reports as done
@@ -277,7 +290,8 @@ TEST_F(ActionsTest, ACancelStopsAndNoFolderIsLeftEmptyByMovesThatDidNotHappen) {
     EXPECT_TRUE(shell.PathExists(Common + "\\Офисные\\a.lnk"));
     for (const char* empty : {"\\Утилиты", "\\Игры"})
         EXPECT_FALSE(shell.PathExists(Common + empty)) << empty;
-    EXPECT_EQ(UndoReport(UndoLastDistribution(shell)), UndoneText); // a, the one move made
+    EXPECT_EQ(UndoReport(UndoLastDistribution(shell)),
+              "Все программы возвращены на прежние места!"); // a, the one move made
     EXPECT_TRUE(shell.PathExists(Common + "\\a.lnk"));
 }
 

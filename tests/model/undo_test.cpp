@@ -97,7 +97,7 @@ TEST_F(UndoTest, UndoMovesBackWhatIsUnchangedAndLeavesWhatTheUserChanged) {
     // What was left is left for good: a second undo has nothing to do.
     EXPECT_FALSE(CanUndo(shell));
     const auto files = shell.files;
-    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+    EXPECT_EQ(Undo(), Names({"Нет распределений, которые можно отменить."}));
     EXPECT_EQ(shell.files, files);
 }
 
@@ -116,13 +116,13 @@ TEST_F(UndoTest, DistributionsAreUndoneNewestFirstAndAFailedMoveBackIsTriedAgain
                              "B — не удалось переместить (код 5)"}));
     EXPECT_TRUE(Has(Common + "\\Утилиты\\B.lnk"));
     shell.opResults.clear();
-    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_EQ(Undo(), Names({"Все программы возвращены на прежние места!"}));
     EXPECT_TRUE(Has(b));
     EXPECT_TRUE(Has(Common + "\\Офисные\\A.lnk"));
-    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_EQ(Undo(), Names({"Все программы возвращены на прежние места!"}));
     EXPECT_TRUE(Has(a));
     EXPECT_FALSE(Has(Common + "\\Офисные"));
-    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+    EXPECT_EQ(Undo(), Names({"Нет распределений, которые можно отменить."}));
 }
 
 // A distribution that stops half-way (a category folder that cannot be made) has recorded each
@@ -133,7 +133,7 @@ TEST_F(UndoTest, ADistributionStoppedHalfWayIsUndoneExactly) {
     shell.createFailures[User + "\\Утилиты"] = 183;
     EXPECT_THROW(DistributeItems(shell), EInOutError);
     ASSERT_FALSE(Has(a));
-    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_EQ(Undo(), Names({"Все программы возвращены на прежние места!"}));
     EXPECT_TRUE(Has(a));
     EXPECT_TRUE(Has(b));
     EXPECT_FALSE(Has(User + "\\Офисные"));
@@ -211,7 +211,7 @@ TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthers
     EXPECT_TRUE(Has(temp));
     // The refused records are marked, so that they are not tried again.
     EXPECT_FALSE(CanUndo(shell));
-    EXPECT_EQ(Undo(), Names({NothingToUndoText}));
+    EXPECT_EQ(Undo(), Names({"Нет распределений, которые можно отменить."}));
     for (const std::string& path : before) {
         if (path != office + "\\Writer.lnk")
             EXPECT_TRUE(Has(path)) << path;
@@ -242,7 +242,7 @@ TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
                              "Журнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
                              "распределение таких не пишет."}));
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move("), Names{});
-    EXPECT_EQ(Undo(), Names({std::string(NothingToUndoText) +
+    EXPECT_EQ(Undo(), Names({std::string("Нет распределений, которые можно отменить.") +
                              "\nЖурнал «2026-01-04 00.00.00.000.txt» пропущен: он больше 16 МБ, а "
                              "распределение таких не пишет."}));
 }
@@ -311,7 +311,7 @@ TEST_F(SecondRunTest,
     const TDistribution result = DistributeItems(shell);
     EXPECT_FALSE(result.Complete);
     EXPECT_EQ(DistributionReport(result),
-              std::string(DistributedIncompleteText) +
+              std::string("Не все программы удалось распределить по категориям!") +
                   "\n«Player» осталась на месте: в папке «Утилиты» уже есть программа с таким "
                   "именем.");
     const std::string keeping = Keeping();
@@ -328,7 +328,7 @@ TEST_F(SecondRunTest,
     // Nothing is lost: every file is in the menu or in the keeping folder.
     EXPECT_EQ(files.size() + 3, before.first.size());
 
-    EXPECT_EQ(Undo(), Names({UndoneText}));
+    EXPECT_EQ(Undo(), Names({"Все программы возвращены на прежние места!"}));
     EXPECT_EQ(Menu(), before);
     EXPECT_EQ(shell.desktopInis, inis);
     EXPECT_FALSE(Has(keeping));
@@ -342,7 +342,7 @@ TEST_F(SecondRunTest, AnEarlierProgramThatCannotBeKeptLeavesBothWhereTheyAre) {
     shell.opResults[Tools + "\\Text Editor.lnk"] = {5, false};
     const auto before = Menu();
     EXPECT_EQ(DistributionReport(DistributeItems(shell)),
-              std::string(DistributedIncompleteText) +
+              std::string("Не все программы удалось распределить по категориям!") +
                   "\n«Text Editor» осталась на месте: прежнюю программу с таким именем не удалось "
                   "убрать из папки «Утилиты» (код 5).");
     EXPECT_EQ(Menu(), before);

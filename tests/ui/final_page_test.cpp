@@ -30,18 +30,18 @@ TEST_F(FinalPage, TheBackupGetsTheFieldTextAsTyped) {
     SetWindowTextW(Control(ControlId::Edit1), L"D:\\Копии");
     Click(ControlId::Button7);
     EXPECT_TRUE(Called("Copy(" + std::string(UserDir) + "\\*.* -> D:\\Копии\\Programs\\)"));
-    EXPECT_EQ(shell.messages, Names({BackupDoneText}));
+    EXPECT_EQ(shell.messages, Names({"Резервная копия создана!"}));
 
     SetWindowTextW(Control(ControlId::Edit1), L" D:\\Копии\\"); // not trimmed: refused
     Click(ControlId::Button7);
-    EXPECT_EQ(shell.messages.back(), BackupPathNotFullText);
+    EXPECT_EQ(shell.messages.back(), "Укажите полный путь к папке для резервной копии.");
     EXPECT_TRUE(IsEnabled(ControlId::Button7));
 }
 
 TEST_F(FinalPage, DistributingNothingReportsSuccessAndDisablesTheButton) {
     GoToFinalPage();
     Click(ControlId::Button8);
-    EXPECT_EQ(shell.messages, Names({DistributedText}));
+    EXPECT_EQ(shell.messages, Names({"Программы успешно распределены по категориям!"}));
     EXPECT_FALSE(IsEnabled(ControlId::Button8));
     EXPECT_FALSE(Called("CreateFolder(" + std::string(CommonDir) + "\\Офисные)"));
 }
@@ -56,7 +56,8 @@ TEST_F(FinalPage, AnIncompleteDistributionCanBePressedAgainForWhatIsLeft) {
     Click(ControlId::Button8);
     EXPECT_TRUE(Called("Move(" + std::string(UserDir) + "\\Mail.lnk -> " + UserDir +
                        "\\Офисные\\Mail.lnk)"));
-    EXPECT_EQ(shell.messages, Names({"1223", DistributedIncompleteText}));
+    EXPECT_EQ(shell.messages,
+              Names({"1223", "Не все программы удалось распределить по категориям!"}));
     EXPECT_TRUE(IsEnabled(ControlId::Button8));
 
     shell.opResults.clear();
@@ -66,7 +67,7 @@ TEST_F(FinalPage, AnIncompleteDistributionCanBePressedAgainForWhatIsLeft) {
               Names({"Move(" + std::string(CommonDir) + "\\Writer.lnk -> " + CommonDir +
                      "\\Офисные\\Writer.lnk)"}));
     EXPECT_EQ(shell.messages.back(),
-              std::string(DistributedText) +
+              std::string("Программы успешно распределены по категориям!") +
                   "\nПрограммы, перемещённые раньше (1), повторно не перемещались.");
     EXPECT_FALSE(IsEnabled(ControlId::Button8));
 }
@@ -128,7 +129,7 @@ TEST_F(FinalPage, UndoIsOfferedAfterADistributionAndLetsTheChoiceBeDistributedAg
     EXPECT_EQ(Text(ControlId::Label14), "Нет отмеченных программ.");
 
     Click(ControlId::Button9);
-    EXPECT_EQ(shell.messages.back(), UndoneText);
+    EXPECT_EQ(shell.messages.back(), "Все программы возвращены на прежние места!");
     EXPECT_TRUE(shell.PathExists(writer));
     EXPECT_FALSE(IsEnabled(ControlId::Button9));
     EXPECT_TRUE(IsEnabled(ControlId::Button8));

@@ -50,7 +50,8 @@ TEST_F(BadBackupTexts, TextsThatAreNotFullPathsAreRefused) {
     for (const char ch : std::string("<>|\"?*"))
         texts.push_back(At(std::string("a") + ch + "b\\"));
     for (const std::string& text : texts)
-        EXPECT_EQ(Outcome(text), BackupPathNotFullText) << "text: [" << text << "]";
+        EXPECT_EQ(Outcome(text), "Укажите полный путь к папке для резервной копии.")
+            << "text: [" << text << "]";
 }
 
 TEST_F(BadBackupTexts, FoldersInsideEitherProgramsFolderAreRefusedInAnyLetterCase) {
@@ -70,7 +71,9 @@ TEST_F(BadBackupTexts, FoldersInsideEitherProgramsFolderAreRefusedInAnyLetterCas
     for (const std::string& text :
          {User(), User() + "\\", upper(User()) + "\\Копия\\", lower(User()) + "\\Группа\\Копия",
           Common() + "\\Копия\\", commonMixed, commonMixed + "\\группа\\"})
-        EXPECT_EQ(Outcome(text), BackupInsideStartMenuText) << "text: [" << text << "]";
+        EXPECT_EQ(Outcome(text),
+                  "Папка для резервной копии не может находиться внутри меню \"Пуск\".")
+            << "text: [" << text << "]";
 }
 
 TEST_F(BadBackupTexts, FoldersThatCannotBeMadeGiveTheErrorBoxText) {
@@ -78,7 +81,8 @@ TEST_F(BadBackupTexts, FoldersThatCannotBeMadeGiveTheErrorBoxText) {
     EXPECT_EQ(Outcome(At("file.txt")), "Неверное имя файла.");
     EXPECT_EQ(Outcome(At("file.txt\\")), "Неверное имя файла.");
     const std::string unc = Outcome("\\\\orvane-no-such-server\\share\\Копия\\");
-    EXPECT_TRUE(unc == "Неверное имя файла." || unc == "Ошибка ввода-вывода 53." || unc == "Ошибка ввода-вывода 67.")
+    EXPECT_TRUE(unc == "Неверное имя файла." || unc == "Ошибка ввода-вывода 53." ||
+                unc == "Ошибка ввода-вывода 67.")
         << unc;
     std::printf("a missing share gives: %s\n", unc.c_str());
 }
@@ -97,7 +101,9 @@ TEST_F(BadBackupTexts, OtherSpellingsOfAProgramsFolderAreRefused) {
         texts.push_back(Narrow(shortForm));
     texts.push_back(temp.Path() + "\\ΚΟΙΝΆ\\Programs"); // accented capital: U+0386
     for (const std::string& text : texts) {
-        EXPECT_EQ(Outcome(text), BackupInsideStartMenuText) << "text: [" << text << "]";
+        EXPECT_EQ(Outcome(text),
+                  "Папка для резервной копии не может находиться внутри меню \"Пуск\".")
+            << "text: [" << text << "]";
         // Clean up whatever a missed refusal made inside the Start menu.
         for (const std::string& root : {Common(), User()}) {
             for (const char* made : {"\\Programs", "\\Common_Programs"})
@@ -116,7 +122,8 @@ TEST_F(BadBackupTexts, ALetterOutsideTheFoldedAlphabetsDoesNotHideAProgramsFolde
     ScanStartMenu(shell);
     shell.performShellOperations = false;
     const std::string text = At("łukasz\\Programs");
-    EXPECT_EQ(Outcome(text), BackupInsideStartMenuText) << "text: [" << text << "]";
+    EXPECT_EQ(Outcome(text), "Папка для резервной копии не может находиться внутри меню \"Пуск\".")
+        << "text: [" << text << "]";
     RemoveDirectoryW(Widen(user + "\\Programs").c_str());
     RemoveDirectoryW(Widen(user + "\\Common_Programs").c_str());
 }
@@ -128,7 +135,9 @@ TEST_F(BadBackupTexts, ALetterOutsideTheFoldedAlphabetsDoesNotHideAProgramsFolde
 TEST_F(BadBackupTexts, AFolderWhoseCopyWouldLandOnAProgramsFolderIsRefused) {
     shell.performShellOperations = false;
     for (const std::string& text : {At("Профиль Ёжика\\"), At("Κοινά")})
-        EXPECT_EQ(Outcome(text), BackupInsideStartMenuText) << "text: [" << text << "]";
+        EXPECT_EQ(Outcome(text),
+                  "Папка для резервной копии не может находиться внутри меню \"Пуск\".")
+            << "text: [" << text << "]";
     for (const std::string& made :
          {At("Профиль Ёжика\\Common_Programs"), At("Κοινά\\Common_Programs")})
         RemoveDirectoryW(Widen(made).c_str());

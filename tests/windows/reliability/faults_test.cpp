@@ -106,7 +106,8 @@ TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAt
     EXPECT_EQ(after.folders.count("Cards"), 0u) << after;
     EXPECT_EQ(Snapshot(At("AppData\\Orvane\\replaced")).files.size(), 2u); // Editor, rules
 
-    ASSERT_EQ(UndoReport(UndoLastDistribution(shell)), UndoneText);
+    ASSERT_EQ(UndoReport(UndoLastDistribution(shell)),
+              "Все программы возвращены на прежние места!");
     EXPECT_EQ(Snapshot(User()), before);
 }
 
@@ -144,7 +145,8 @@ TEST_F(Faults, AProgramsFolderThatCannotBeLocatedIsNeitherScannedNorCopiedNorWri
 
         MakeFolders(backup);
         MakeBackup(shell, backup);
-        EXPECT_EQ(shell.messages, std::vector<std::string>{BackupIncompleteText});
+        EXPECT_EQ(shell.messages,
+                  std::vector<std::string>{"Резервная копия создана не полностью!"});
         EXPECT_EQ(Snapshot(backup + "Programs"), userBefore);
         EXPECT_EQ(Snapshot(backup + "Common_Programs"), Tree{});
 
@@ -326,7 +328,7 @@ TEST_F(Faults, AReadOnlyProgramsFolderIsStillBackedUpAndDistributed) {
 
     MakeFolders(At("backup"));
     MakeBackup(shell, At("backup\\"));
-    EXPECT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"Резервная копия создана!"});
     EXPECT_EQ(Snapshot(At("backup\\Common_Programs")), commonBefore);
     EXPECT_EQ(Snapshot(At("backup\\Programs")), userBefore);
 
@@ -383,7 +385,7 @@ TEST_F(Faults, APlantedJournalMovesNothingOutsideTheStartMenu) {
     EXPECT_TRUE(Exists(At("Empty")));
     // The planted journal has nothing left to undo; the distribution's own comes next.
     result = UndoLastDistribution(shell);
-    EXPECT_EQ(UndoReport(result), UndoneText);
+    EXPECT_EQ(UndoReport(result), "Все программы возвращены на прежние места!");
     EXPECT_EQ(Snapshot(Common()), before);
 }
 

@@ -44,7 +44,7 @@ TEST_P(RandomMenus, BackupEqualsTheOriginalsAndDistributionMovesEveryEntryExactl
 
         MakeFolders(places.backup);
         MakeBackup(shell, places.backup);
-        EXPECT_EQ(shell.messages, std::vector<std::string>{BackupDoneText});
+        EXPECT_EQ(shell.messages, std::vector<std::string>{"Резервная копия создана!"});
         EXPECT_EQ(Snapshot(places.backup + "Programs"), userBefore);
         EXPECT_EQ(Snapshot(places.backup + "Common_Programs"), commonBefore);
         shell.messages.clear();
@@ -62,7 +62,8 @@ TEST_P(RandomMenus, BackupEqualsTheOriginalsAndDistributionMovesEveryEntryExactl
                   Relocated(userBefore, plan.user.entries));
 
         EXPECT_EQ(UndoReport(UndoLastDistribution(shell)),
-                  plan.Moved() ? UndoneText : NothingToUndoText);
+                  plan.Moved() ? "Все программы возвращены на прежние места!"
+                               : "Нет распределений, которые можно отменить.");
         EXPECT_EQ(Snapshot(places.common), commonBefore);
         EXPECT_EQ(Snapshot(places.user), userBefore);
 
