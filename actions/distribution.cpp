@@ -1,7 +1,6 @@
-// The distribution of assigned entries into the category folders of their Programs folders.
-#include "actions/actions.h"
+#include "actions/distribution.h"
+
 #include "actions/journal.h"
-#include "actions/journal_records.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "shell/shell_services.h"
@@ -29,19 +28,9 @@ bool IsDue(const TStartMenu& entry) {
 }
 
 // What the shell or the file system says when a folder may not be changed: the system's code and
-// the shell's own one for a source it may not touch (DE_ACCESSDENIEDSRC).
+// the shell's own one for a source it may not touch.
 bool IsAccessDenied(unsigned code) {
-    return code == 5 || code == 0x78;
-}
-
-// The names a folder holds, without "." and "..".
-std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder) {
-    std::vector<std::string> names;
-    for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    return names;
+    return code == ErrorAccessDenied || code == ShellAccessDeniedSource;
 }
 
 // Whether two files of one name are the same program: shortcuts to the same target with the same
@@ -90,6 +79,14 @@ private:
                   const TStartMenu* entry);
     TStep Merge(const std::string& from, const std::string& to);
     TStep Stay(const std::string& text);
+    TStep Fail() {
+        ++result_.Failed;
+        return TStep::Left;
+    }
+    TStep Stop() {
+        result_.Stopped = true;
+        return TStep::Stop;
+    }
     std::optional<std::string> KeepingFolder();
     void Refuse(const std::string& root);
     void NameInCategory(const TStartMenu& entry, TJournalMove& record);
@@ -101,7 +98,6 @@ private:
     std::map<std::string, std::string> commonNames_, userNames_;
     std::map<std::string, bool> createdFolders_; // category folder -> this distribution made it
     std::set<std::string> filled_;               // category folders something was moved into
-    std::set<std::string> refused_;              // Programs folders this user may not change
     std::set<std::string> changed_;
     std::string root_; // the Programs folder of the entry being distributed
     int kept_ = 0;     // entries moved into the keeping folder so far
@@ -109,8 +105,7 @@ private:
 
 // A Programs folder that refuses access keeps all its entries; the other one goes on.
 void TDistributionRun::Refuse(const std::string& root) {
-    refused_.insert(root);
-    result_.Complete = false;
+    result_.Refused.push_back(root);
     shell_.ShowMessage(Text(TText::FolderOnlyAdmin, {root}));
 }
 
@@ -139,7 +134,7 @@ std::optional<std::string> TDistributionRun::CategoryFolder(const std::string& r
 
 bool TDistributionRun::Distribute(TStartMenu& entry) {
     root_ = *RootOf(entry);
-    if (refused_.count(root_))
+    if (std::count(result_.Refused.begin(), result_.Refused.end(), root_))
         return true;
     const std::optional<std::string> target = CategoryFolder(root_, entry.Category);
     if (!target)
@@ -173,7 +168,7 @@ void TDistributionRun::NameInCategory(const TStartMenu& entry, TJournalMove& rec
     if (const unsigned code =
             shell_.WriteDesktopIni(target, FileNamesSection, name, line->second)) {
         shell_.ShowMessage(std::to_string(code));
-        result_.Complete = false;
+        ++result_.Failed;
         record.CreatedIni = false;
         return;
     }
@@ -196,7 +191,6 @@ TDistributionRun::TStep TDistributionRun::MoveInto(const std::string& from, cons
 }
 
 TDistributionRun::TStep TDistributionRun::Stay(const std::string& text) {
-    result_.Complete = false;
     result_.Stayed.push_back(text);
     return TStep::Left;
 }
@@ -212,33 +206,23 @@ TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, const TStart
     const std::string& from = record.OldPath;
     const std::string& to = record.NewPath;
     const ShellOpResult moved = shell_.ShellFileOperation(ShellOp::Move, from, to);
-    if (moved.Aborted) {
-        // The user cancelled the shell's dialog: the distribution stops here.
-        result_.Complete = false;
-        return TStep::Stop;
-    }
+    if (moved.Aborted) // the user cancelled the shell's dialog: the distribution stops here
+        return Stop();
     if (IsAccessDenied(moved.Code)) {
         Refuse(root_);
         return TStep::Left;
     }
-    if (!ReportShellResult(shell_, moved)) {
-        result_.Complete = false;
-        return TStep::Left;
-    }
+    if (!ReportShellResult(shell_, moved))
+        return Fail();
     if (!MoveHappened(shell_, from, to)) {
         shell_.ShowMessage(Text(TText::MoveNotMade, {from}));
-        result_.Complete = false;
-        return TStep::Left;
+        return Fail();
     }
     changed_.insert(ParentOf(from));
     changed_.insert(ParentOf(to));
     if (entry)
         NameInCategory(*entry, record);
-    if (!journal_.Append(shell_, record)) {
-        result_.Complete = false;
-        return TStep::Stop;
-    }
-    return TStep::Done;
+    return journal_.Append(shell_, record) ? TStep::Done : Stop();
 }
 
 // This distribution's keeping folder, made with its parents where missing; nothing when it cannot
@@ -264,18 +248,17 @@ TDistributionRun::TStep TDistributionRun::Replace(const std::string& from, const
     const std::optional<std::string> keeping = KeepingFolder();
     const std::string kept = keeping ? *keeping + "\\" + FileNameOf(to) : std::string();
     const ShellOpResult moved =
-        keeping ? shell_.ShellFileOperation(ShellOp::Move, to, kept) : ShellOpResult{3, false};
+        keeping ? shell_.ShellFileOperation(ShellOp::Move, to, kept)
+                : ShellOpResult{ErrorPathNotFound, false};
     if (!moved.Succeeded() || !MoveHappened(shell_, to, kept)) {
-        if (moved.Aborted) {
-            result_.Complete = false;
-            return TStep::Stop;
-        }
+        if (moved.Aborted)
+            return Stop();
         return Stay(
             Text(TText::EarlierNotKept, {shown, ShownFolder(to), std::to_string(moved.Code)}));
     }
     changed_.insert(ParentOf(to));
     if (!journal_.Append(shell_, {to, kept}))
-        return TStep::Stop;
+        return Stop();
     return Move({from, to}, entry);
 }
 
@@ -295,13 +278,14 @@ TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const s
     if (const unsigned code = shell_.RemoveFolder(from))
         return Stay(Text(TText::EmptyGroupLeft, {FileNameOf(from), std::to_string(code)}));
     changed_.insert(ParentOf(from));
-    return journal_.AppendRemoval(shell_, from) ? TStep::Done : TStep::Stop;
+    return journal_.AppendRemoval(shell_, from) ? TStep::Done : Stop();
 }
 
 void TDistributionRun::Finish() {
     for (const auto& [folder, created] : createdFolders_) {
+        // A folder that cannot be removed stays, empty: nothing is lost.
         if (created && !filled_.count(folder))
-            shell_.RemoveFolder(folder);
+            static_cast<void>(shell_.RemoveFolder(folder));
     }
     for (const std::string& folder : changed_)
         shell_.NotifyFolderChanged(folder);
@@ -338,8 +322,7 @@ TDistribution DistributeItems(ShellServices& shell) {
     // Nothing is changed without a way back.
     std::optional<TJournalWriter> journal = TJournalWriter::Start(shell);
     if (!journal) {
-        result.Complete = false;
-        result.Stopped = true;
+        result.NotStarted = true;
         return result;
     }
     TDistributionRun run(shell, *journal, result);
@@ -357,9 +340,9 @@ TDistribution DistributeItems(ShellServices& shell) {
 }
 
 std::string DistributionReport(const TDistribution& result) {
-    if (result.Stopped)
+    if (result.NotStarted)
         return std::string();
-    std::string text = Text(result.Complete ? TText::Distributed : TText::DistributedIncomplete);
+    std::string text = Text(result.Complete() ? TText::Distributed : TText::DistributedIncomplete);
     for (const std::string& stayed : result.Stayed)
         text += "\n" + stayed;
     if (result.MovedBefore > 0)

@@ -1,8 +1,6 @@
 #include "actions/journal.h"
 
-#include "actions/journal_records.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/scan.h"
 #include "shell/shell_services.h"
 #include "texts/texts.h"
 
@@ -14,12 +12,11 @@
 namespace {
 
 constexpr const char* JournalFolderName = "Orvane";
-constexpr const char* KeepingFolderName = "replaced";
 constexpr const char* JournalExtension = ".txt";
+// The first field of a line that is not a move.
 constexpr const char* RemovedMark = "removed";
-constexpr unsigned FileExistsCode = 80; // ERROR_FILE_EXISTS
-// How far below a Programs folder a record may reach: groups within groups, merged one by one.
-constexpr size_t MaxDepth = 8;
+constexpr const char* UndoneMark = "undone";
+constexpr const char* KeptMark = "kept";
 
 std::optional<std::string> JournalFolder(ShellServices& shell) {
     const std::optional<std::string> base = shell.GetSpecialFolder(CSIDL_LOCAL_APPDATA_ID);
@@ -53,28 +50,13 @@ std::optional<size_t> ParseIndex(const std::string& field) {
     return static_cast<size_t>(std::stoul(field));
 }
 
-// A name a folder listing can return: no separators, wildcards, stream or device syntax, and not
-// "." or ".." (nor one Windows would trim into another name).
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ')
-        return false;
-    return std::none_of(name.begin(), name.end(), [](char ch) {
-        return static_cast<unsigned char>(ch) < 0x20 ||
-               std::string("<>:\"/\\|?*").find(ch) != std::string::npos;
-    });
-}
-
-bool IsNumber(const std::string& name) {
-    return ParseIndex(name).has_value();
-}
-
 } // namespace
 
 // --- Writing --------------------------------------------------------------------------------
 
 std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
     const std::optional<std::string> folder = JournalFolder(shell);
-    unsigned code = 2; // ERROR_FILE_NOT_FOUND: the folder cannot be located
+    unsigned code = ErrorFileNotFound; // the folder cannot be located
     if (folder) {
         try {
             if (!shell.FolderExists(*folder))
@@ -87,7 +69,7 @@ std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
                 code = shell.AppendToFile(path, "", true);
                 if (code == 0)
                     return TJournalWriter(path);
-                if (code != FileExistsCode)
+                if (code != ErrorFileExists)
                     break;
             }
         } catch (const EInOutError& e) {
@@ -98,8 +80,13 @@ std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
     return std::nullopt;
 }
 
-bool TJournalWriter::Write(ShellServices& shell, const std::string& line, const std::string& what) {
-    const unsigned code = shell.AppendToFile(path_, line + "\r\n", false);
+unsigned TJournalWriter::WriteLine(ShellServices& shell, const std::string& line) {
+    return shell.AppendToFile(path_, line + "\r\n", false);
+}
+
+bool TJournalWriter::WriteStep(ShellServices& shell, const std::string& line,
+                               const std::string& what) {
+    const unsigned code = WriteLine(shell, line);
     if (code != 0)
         shell.ShowMessage(Text(TText::JournalNotWritten, {std::to_string(code), what}));
     return code == 0;
@@ -107,14 +94,22 @@ bool TJournalWriter::Write(ShellServices& shell, const std::string& line, const 
 
 bool TJournalWriter::Append(ShellServices& shell, const TJournalMove& move) {
     const std::string line = move.IniKey.empty() ? "" : move.IniKey + "=" + move.IniValue;
-    return Write(shell,
-                 move.OldPath + "\t" + move.NewPath + "\t" + (move.CreatedFolder ? "1" : "0") +
-                     "\t" + line + "\t" + (move.CreatedIni ? "1" : "0"),
-                 move.NewPath);
+    return WriteStep(shell,
+                     move.OldPath + "\t" + move.NewPath + "\t" + (move.CreatedFolder ? "1" : "0") +
+                         "\t" + line + "\t" + (move.CreatedIni ? "1" : "0"),
+                     move.NewPath);
 }
 
 bool TJournalWriter::AppendRemoval(ShellServices& shell, const std::string& folder) {
-    return Write(shell, std::string(RemovedMark) + "\t" + folder, folder);
+    return WriteStep(shell, std::string(RemovedMark) + "\t" + folder, folder);
+}
+
+unsigned TJournalWriter::MarkUndone(ShellServices& shell, size_t n) {
+    return WriteLine(shell, std::string(UndoneMark) + "\t" + std::to_string(n));
+}
+
+unsigned TJournalWriter::MarkKept(ShellServices& shell, size_t n, const std::string& reason) {
+    return WriteLine(shell, std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason);
 }
 
 std::string TJournalWriter::KeepingFolder() const {
@@ -128,6 +123,9 @@ std::vector<TRecord> ParseJournal(const std::string& text) {
     for (std::string line : Split(text, '\n')) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        // The journal is written in UTF-8: a line that is not names nothing Orvane wrote.
+        if (!IsValidUtf8(line))
+            continue;
         const std::vector<std::string> f = Split(line, '\t');
         const bool undone = f[0] == UndoneMark && f.size() == 2;
         if (undone || (f[0] == KeptMark && f.size() == 3)) {
@@ -195,146 +193,4 @@ std::string KeepingFolderOf(const std::string& journalPath) {
     std::string name = FileNameOf(journalPath);
     name.resize(name.size() - std::min(name.size(), std::string(JournalExtension).size()));
     return ParentOf(journalPath) + "\\" + KeepingFolderName + "\\" + name;
-}
-
-// --- The checks -----------------------------------------------------------------------------
-
-TMenuPlaces::TMenuPlaces(ShellServices& shell, const std::string& journalPath)
-    : shell_(shell), journalFolder_(ParentOf(journalPath)) {
-    roots_[Common] = CommonProgramsDir.value_or("");
-    roots_[User] = UserProgramsDir.value_or("");
-    roots_[Keeping] = KeepingFolderOf(journalPath);
-    for (int r = 0; r < RootCount; ++r)
-        foldedRoots_[r] = roots_[r].empty() ? "" : shell.FoldedName(roots_[r]);
-    for (size_t c = 0; c < CategoryNames.size(); ++c)
-        foldedCategories_[c] = shell.FoldedName(CategoryNames[c]);
-}
-
-std::optional<TMenuPlaces::TPlace> TMenuPlaces::Locate(const std::string& path) const {
-    const std::vector<std::string> parts = Split(path, '\\');
-    // The root is the path less its last k names, spelled in any letter case, as Windows compares
-    // paths; every name below it must be one a listing could return.
-    for (size_t k = 1; k <= MaxDepth + 1 && k < parts.size(); ++k) {
-        if (!IsPlainName(parts[parts.size() - k]))
-            return std::nullopt;
-        std::string prefix = parts[0];
-        for (size_t i = 1; i + k < parts.size(); ++i)
-            prefix += "\\" + parts[i];
-        const std::string folded = shell_.FoldedName(prefix);
-        for (int r = 0; r < RootCount; ++r) {
-            if (!foldedRoots_[r].empty() && folded == foldedRoots_[r])
-                return TPlace{
-                    static_cast<TRoot>(r),
-                    std::vector<std::string>(parts.end() - static_cast<long>(k), parts.end())};
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<int32_t> TMenuPlaces::CategoryOf(const std::string& name) const {
-    const std::string folded = shell_.FoldedName(name);
-    for (int32_t c = 0; c < CategoryCount; ++c) {
-        if (foldedCategories_[c] == folded)
-            return c;
-    }
-    return std::nullopt;
-}
-
-bool TMenuPlaces::Allows(const TRecord& record) const {
-    const TJournalMove& move = record.Move;
-    const std::optional<TPlace> from = Locate(move.OldPath);
-    if (!from || from->Root == Keeping)
-        return false;
-    const bool fromCategory = CategoryOf(from->Parts[0]).has_value();
-    if (record.Kind == TRecordKind::Removal)
-        return !fromCategory;
-    const std::optional<TPlace> to = Locate(move.NewPath);
-    if (!to)
-        return false;
-    const bool topLevel = from->Parts.size() == 1;
-    // Only a top-level entry's move creates its category folder and writes its own name line.
-    if (!topLevel || to->Root == Keeping) {
-        if (move.CreatedFolder || move.CreatedIni || !move.IniKey.empty())
-            return false;
-    } else if ((move.CreatedIni && move.IniKey.empty()) ||
-               (!move.IniKey.empty() &&
-                shell_.FoldedName(move.IniKey) != shell_.FoldedName(from->Parts[0]))) {
-        return false;
-    }
-    if (to->Root == Keeping) {
-        // An entry of a category folder, kept under a numbered folder by its own name.
-        return fromCategory && from->Parts.size() >= 2 && to->Parts.size() == 2 &&
-               IsNumber(to->Parts[0]) && to->Parts[1] == from->Parts.back();
-    }
-    // The same names, one category folder further down in the same Programs folder.
-    return !fromCategory && to->Root == from->Root && to->Parts.size() == from->Parts.size() + 1 &&
-           CategoryOf(to->Parts[0]) &&
-           std::equal(from->Parts.begin(), from->Parts.end(), to->Parts.begin() + 1);
-}
-
-bool TMenuPlaces::LinkBelow(const TPlace& place) const {
-    std::string folder = roots_[place.Root];
-    if (place.Root == Keeping) {
-        // The keeping folder's own chain lies in the user's folder too.
-        for (const std::string& path :
-             {journalFolder_, journalFolder_ + "\\" + KeepingFolderName, folder}) {
-            if (shell_.IsFolderLink(path))
-                return true;
-        }
-    }
-    for (size_t i = 0; i + 1 < place.Parts.size(); ++i) {
-        folder += "\\" + place.Parts[i];
-        if (shell_.IsFolderLink(folder))
-            return true;
-    }
-    return false;
-}
-
-bool TMenuPlaces::ThroughLink(const TRecord& record) const {
-    for (const std::string* path : {&record.Move.OldPath, &record.Move.NewPath}) {
-        if (path->empty())
-            continue;
-        const std::optional<TPlace> place = Locate(*path);
-        if (!place || LinkBelow(*place))
-            return true;
-    }
-    return false;
-}
-
-std::optional<std::pair<int32_t, std::string>>
-TMenuPlaces::Destination(const TRecord& record) const {
-    if (record.Kind != TRecordKind::Move || !Allows(record))
-        return std::nullopt;
-    const std::optional<TPlace> to = Locate(record.Move.NewPath);
-    if (to->Root == Keeping)
-        return std::nullopt;
-    return std::make_pair(*CategoryOf(to->Parts[0]), to->Parts[1]);
-}
-
-std::string TMenuPlaces::CategoryFolder(const TRecord& record) const {
-    if (record.Kind != TRecordKind::Move || !Allows(record))
-        return std::string();
-    const std::optional<TPlace> to = Locate(record.Move.NewPath);
-    return to->Root != Keeping && to->Parts.size() == 2 ? ParentOf(record.Move.NewPath)
-                                                        : std::string();
-}
-
-// --- What the user chose before -------------------------------------------------------------
-
-std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
-    std::map<std::string, int32_t> choices;
-    for (const std::string& path : JournalPaths(shell)) {
-        const std::optional<std::vector<TRecord>> records = ReadJournal(shell, path);
-        if (!records)
-            continue;
-        const TMenuPlaces places(shell, path);
-        // Newest first: the last record of the newest journal wins.
-        for (auto record = records->rbegin(); record != records->rend(); ++record) {
-            if (record->State == TRecordState::Undone)
-                continue;
-            if (const auto destination = places.Destination(*record))
-                choices.emplace(shell.FoldedName(destination->second), destination->first);
-        }
-    }
-    return choices;
 }

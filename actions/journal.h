@@ -1,5 +1,4 @@
-// The way back from a distribution: the journal each distribution keeps of its moves, and the undo
-// that reads it.
+// The journal each distribution keeps of its moves: the only code that writes or reads its lines.
 //
 // A journal is a UTF-8 text file in the user's local application data (Orvane\), one file per
 // distribution, named by its start time (UTC) so that names sort as the distributions ran. Each
@@ -16,17 +15,20 @@
 //                           its old name after the distribution, or the record does not belong to
 //                           the Start menu
 // An entry that the distribution found already in its category folder (the same shortcut) is
-// moved first into the distribution's keeping folder (KeepingFolder), a record of its own.
+// moved first into the distribution's keeping folder (KeepingFolderOf), a record of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 class ShellServices;
+
+// A journal larger than this is not read at all.
+constexpr uint64_t JournalSizeLimit = uint64_t(16) << 20;
 
 // One move a distribution made.
 struct TJournalMove {
@@ -38,17 +40,37 @@ struct TJournalMove {
     bool CreatedIni = false;    // that write created the category folder's desktop.ini
 };
 
-// The journal of a distribution, written as it goes.
+enum class TRecordKind {
+    Move,   // an entry moved from OldPath to NewPath
+    Removal // the folder OldPath, emptied by a merge, was removed
+};
+enum class TRecordState { Pending, Undone, Kept };
+
+struct TRecord {
+    TRecordKind Kind = TRecordKind::Move;
+    TJournalMove Move;
+    TRecordState State = TRecordState::Pending;
+};
+
+// A journal, written as it goes: each line is flushed to the disk before the next step.
 class TJournalWriter {
 public:
     // Starts a new journal file; on failure shows why (nothing may be moved then) and returns
     // nothing.
     static std::optional<TJournalWriter> Start(ShellServices& shell);
-    // Appends the record of a move that succeeded and flushes it; on failure shows why and
-    // returns false.
-    bool Append(ShellServices& shell, const TJournalMove& move);
+    // An existing journal, for the undo's marks.
+    static TJournalWriter Continue(std::string path) { return TJournalWriter(std::move(path)); }
+
+    // Appends the record of a move that succeeded; on failure shows why (the distribution stops)
+    // and returns false.
+    [[nodiscard]] bool Append(ShellServices& shell, const TJournalMove& move);
     // The same for a folder the distribution removed.
-    bool AppendRemoval(ShellServices& shell, const std::string& folder);
+    [[nodiscard]] bool AppendRemoval(ShellServices& shell, const std::string& folder);
+    // Marks record `n` as undone, or as left for good with a reason. Returns the OS error code, 0
+    // on success.
+    [[nodiscard]] unsigned MarkUndone(ShellServices& shell, size_t n);
+    [[nodiscard]] unsigned MarkKept(ShellServices& shell, size_t n, const std::string& reason);
+
     const std::string& Path() const { return path_; }
     // Where this distribution keeps the entries it replaced: the folder named after the journal
     // in %LOCALAPPDATA%\Orvane\replaced.
@@ -56,39 +78,26 @@ public:
 
 private:
     explicit TJournalWriter(std::string path) : path_(std::move(path)) {}
-    bool Write(ShellServices& shell, const std::string& line, const std::string& what);
+    [[nodiscard]] unsigned WriteLine(ShellServices& shell, const std::string& line);
+    [[nodiscard]] bool WriteStep(ShellServices& shell, const std::string& line,
+                                 const std::string& what);
     std::string path_;
 };
 
-// What an undo did.
-struct TUndoResult {
-    bool Found = false;   // there was a distribution with moves to undo
-    size_t Tried = 0;     // its moves that were not undone yet
-    size_t MovedBack = 0; // of those, moved back now
-    std::vector<std::pair<std::string, std::string>> Left; // name and reason of each entry left
-    std::vector<std::string> Skipped; // journals not read: larger than any distribution writes
-    bool Complete() const { return MovedBack == Tried; }
-};
+// The records of a journal's text. Lines with missing, extra or malformed fields are ignored, and
+// so are marks whose number is not that of an earlier record.
+std::vector<TRecord> ParseJournal(const std::string& text);
 
-// Whether a move the shell reported as done really happened: the entry is at `to` and no longer at
-// `from`. (Wine's shell, for one, reports a move it was refused as done.)
-bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to);
+// The journal files, newest first.
+std::vector<std::string> JournalPaths(ShellServices& shell);
 
-// Whether some journal holds moves not yet undone that belong to the Start menu.
-bool CanUndo(ShellServices& shell);
+// A journal's records; nothing when it cannot be read or is larger than JournalSizeLimit (then
+// its path is added to `skipped`, when given).
+std::optional<std::vector<TRecord>> ReadJournal(ShellServices& shell, const std::string& path,
+                                                std::vector<std::string>* skipped = nullptr);
 
-// Undoes the most recent distribution not yet wholly undone: moves each recorded entry back,
-// newest first, when it is still where the distribution put it and its old name is free; then
-// takes out the desktop.ini lines the distribution wrote and the category folders it created,
-// once they are empty. Never overwrites or deletes an entry, and never acts on a record that does
-// not belong to the Start menu (left for good, and named; so are those of newer journals that hold
-// nothing else). Entries moved back in this run's catalogue count as not moved again.
-TUndoResult UndoLastDistribution(ShellServices& shell);
+// The folder a distribution keeps the entries it replaced in: one per journal.
+std::string KeepingFolderOf(const std::string& journalPath);
 
-// The categories the user chose in distributions not undone: for each entry's file name, folded as
-// the file system compares names (ShellServices::FoldedName), the category its newest such move
-// put it into. Only records that pass the journal checks count.
-std::map<std::string, int32_t> EarlierChoices(ShellServices& shell);
-
-// The one message that reports an undo.
-std::string UndoReport(const TUndoResult& result);
+// The name of the folder inside the journals' folder that holds the keeping folders.
+constexpr const char* KeepingFolderName = "replaced";

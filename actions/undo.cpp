@@ -1,6 +1,7 @@
-// The undo of a distribution, from its journal.
+#include "actions/undo.h"
+
 #include "actions/journal.h"
-#include "actions/journal_records.h"
+#include "actions/record_checks.h"
 #include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
 #include "texts/texts.h"
@@ -41,7 +42,7 @@ class TUndo {
 public:
     TUndo(ShellServices& shell, TPendingJournal journal, TUndoResult& result)
         : shell_(shell), path_(std::move(journal.Path)), records_(std::move(journal.Records)),
-          places_(shell, path_), result_(result) {}
+          journal_(TJournalWriter::Continue(path_)), places_(shell, path_), result_(result) {}
 
     void MoveBack() {
         for (size_t n = records_.size(); n-- > 0;) {
@@ -59,30 +60,33 @@ private:
     void Undo(size_t n);
     void UndoRemoval(const TJournalMove& move);
     void Leave(size_t n, const std::string& name, const std::string& reason, bool forGood);
-    void Mark(size_t n, const char* reason);
+    void Mark(size_t n, const std::string* reason);
     std::string ReportedName(const TJournalMove& move);
 
     ShellServices& shell_;
     std::string path_;
     std::vector<TRecord> records_;
+    TJournalWriter journal_;
     TMenuPlaces places_;
     TUndoResult& result_;
     std::set<std::string> changed_;
     bool cancelled_ = false;
 };
 
-// Records in the journal that record n was undone (no reason) or is left for good.
-void TUndo::Mark(size_t n, const char* reason) {
+// Records in the journal that record n was undone (no reason) or is left for good. A journal that
+// cannot be marked would have the step taken again, or an undone choice taken for the user's: the
+// undo stops.
+void TUndo::Mark(size_t n, const std::string* reason) {
     records_[n].State = reason ? TRecordState::Kept : TRecordState::Undone;
-    const std::string line = reason
-                                 ? std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason
-                                 : std::string(UndoneMark) + "\t" + std::to_string(n);
-    shell_.AppendToFile(path_, line + "\r\n", false);
+    const unsigned code =
+        reason ? journal_.MarkKept(shell_, n, *reason) : journal_.MarkUndone(shell_, n);
+    if (code != 0 && result_.JournalError == 0)
+        result_.JournalError = code;
 }
 
 void TUndo::Leave(size_t n, const std::string& name, const std::string& reason, bool forGood) {
     if (forGood)
-        Mark(n, reason.c_str());
+        Mark(n, &reason);
     result_.Left.emplace_back(name, reason);
 }
 
@@ -112,8 +116,8 @@ void TUndo::Undo(size_t n) {
     }
     ++result_.Tried;
     const std::string name = ReportedName(move);
-    if (cancelled_)
-        return Leave(n, name, Text(TText::UndoCancelled), false);
+    if (cancelled_ || result_.JournalError)
+        return Leave(n, name, Text(cancelled_ ? TText::UndoCancelled : TText::UndoStopped), false);
     // What the user changed after the distribution is left as it is, for good.
     if (!shell_.PathExists(move.NewPath))
         return Leave(n, name, Text(TText::MovedSince), true);
@@ -175,7 +179,9 @@ void TUndo::TidyFolders() {
         if (move.IniKey.empty() || !folders.count(folder) ||
             (record.State != TRecordState::Undone && shell_.PathExists(move.NewPath)))
             continue;
-        shell_.RemoveDesktopIniLine(folder, FileNamesSection, move.IniKey, folders[folder].second);
+        // A line that cannot be taken out names an entry no longer there: the shell ignores it.
+        static_cast<void>(shell_.RemoveDesktopIniLine(folder, FileNamesSection, move.IniKey,
+                                                      folders[folder].second));
     }
     for (const auto& [folder, created] : folders) {
         if (created.first && shell_.PathExists(folder) && shell_.RemoveFolder(folder) == 0) {
@@ -186,18 +192,15 @@ void TUndo::TidyFolders() {
     const std::string keeping = KeepingFolderOf(path_);
     for (const TRecord& record : records_) {
         const std::string& kept = record.Move.NewPath;
+        // A keeping folder that still holds something stays.
         if (record.State == TRecordState::Undone && ParentOf(ParentOf(kept)) == keeping)
-            shell_.RemoveFolder(ParentOf(kept));
+            static_cast<void>(shell_.RemoveFolder(ParentOf(kept)));
     }
     if (shell_.PathExists(keeping))
-        shell_.RemoveFolder(keeping);
+        static_cast<void>(shell_.RemoveFolder(keeping));
 }
 
 } // namespace
-
-bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to) {
-    return shell.PathExists(to) && !shell.PathExists(from);
-}
 
 bool CanUndo(ShellServices& shell) {
     return AnyPendingJournal(shell);
@@ -222,6 +225,8 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
             undo.Notify();
             break;
         }
+        if (result.JournalError)
+            break;
     }
     return result;
 }
@@ -238,6 +243,8 @@ std::string UndoReport(const TUndoResult& result) {
         for (const auto& [name, reason] : result.Left)
             text += "\n" + Text(TText::LeftEntry, {name, reason});
     }
+    if (result.JournalError)
+        text += "\n" + Text(TText::UndoJournalNotWritten, {std::to_string(result.JournalError)});
     for (const std::string& journal : result.Skipped)
         text += "\n" + Text(TText::JournalSkipped, {FileNameOf(journal)});
     return text;

@@ -1,8 +1,10 @@
 // orvane-catalogue: runs the start-up scan with the real shell services and prints the catalogue,
 // one entry a line, as UTF-8. Options assign entries, suggest categories, make a backup, distribute
 // and undo, in that order, so that the folder actions can be run and checked without the window.
-#include "actions/actions.h"
-#include "actions/journal.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/earlier_choices.h"
+#include "actions/undo.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
@@ -176,7 +178,7 @@ int main() {
             const std::string report = DistributionReport(result);
             if (!report.empty())
                 Print(report + "\n");
-            if (!result.Complete)
+            if (!result.Complete())
                 return 1;
         }
         if (options->undo) {

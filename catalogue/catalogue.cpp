@@ -37,6 +37,15 @@ std::string FileNameOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 ||
+               std::string("<>:\"/\\|?*").find(ch) != std::string::npos;
+    });
+}
+
 std::string ExtensionOf(const std::string& path) {
     const std::string name = FileNameOf(path);
     const size_t dot = name.rfind('.');
@@ -86,6 +95,32 @@ char32_t NextCodePoint(const std::string& text, size_t& i) {
         cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     i += length;
     return cp;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80   ? 1
+                              : lead < 0xC2 ? 0
+                              : lead < 0xE0 ? 2
+                              : lead < 0xF0 ? 3
+                              : lead < 0xF5 ? 4
+                                            : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            if (!IsContinuationByte(text[i + k]))
+                return false;
+        }
+        size_t at = i;
+        const char32_t cp = NextCodePoint(text, at);
+        // Overlong forms, surrogates and values past the last code point.
+        if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {

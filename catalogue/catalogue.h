@@ -48,6 +48,10 @@ std::string FileNameOf(const std::string& path);
 // The folder part of a path: everything before its last "\" (the whole path when it has none).
 std::string ParentOf(const std::string& path);
 
+// A name a folder listing can return: no separators, wildcards, stream or device syntax, and not
+// "." or ".." (nor one Windows would trim into another name).
+bool IsPlainName(const std::string& name);
+
 // The extension of a path's file name, from its last "." (empty if there is none).
 std::string ExtensionOf(const std::string& path);
 
@@ -65,6 +69,10 @@ std::string Caption(const TStartMenu& entry);
 
 // The code point of a UTF-8 text that starts at byte `i`, and `i` moved past it.
 char32_t NextCodePoint(const std::string& text, size_t& i);
+
+// Whether a text is well-formed UTF-8: every sequence complete, shortest and below U+110000, and
+// no surrogates.
+bool IsValidUtf8(const std::string& text);
 
 // Appends a code point to a text in UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);

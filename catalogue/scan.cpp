@@ -68,8 +68,8 @@ void Scan(ShellServices& shell, const std::string& folder, bool isUser,
     // A listed name is the entry's long name, so the folder's spelling for comparison plus the
     // folded name is the entry's.
     const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
-    for (const std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
-        if (name == "." || name == ".." || IsIniFile(name))
+    for (const std::string& name : NamesIn(shell, folder)) {
+        if (IsIniFile(name))
             continue;
         const std::string folded = shell.FoldedName(name);
         if (categories.count(folded) || shellFolders.count(comparableFolder + folded))

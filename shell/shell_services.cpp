@@ -6,13 +6,13 @@ EInOutError::EInOutError(int code) : std::runtime_error(IoErrorText(code)), code
 
 std::string IoErrorText(int code) {
     switch (code) {
-    case 2:
+    case ErrorFileNotFound:
         return Text(TText::FileNotFound);
-    case 3:
+    case ErrorPathNotFound:
         return Text(TText::InvalidFilename);
     case 4:
         return Text(TText::TooManyOpenFiles);
-    case 5:
+    case ErrorAccessDenied:
         return Text(TText::FileAccessDenied);
     case 100:
         return Text(TText::ReadBeyondEnd);
@@ -35,4 +35,25 @@ void OpenLink(ShellServices& shell, const std::string& target) {
     if (shell.IsElevated() && shell.OpenThroughDesktopShell(target))
         return;
     shell.OpenInShell(target);
+}
+
+std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder) {
+    std::vector<std::string> names;
+    for (std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
+        if (name != "." && name != "..")
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+bool ReportShellResult(ShellServices& shell, const ShellOpResult& result) {
+    if (result.Succeeded())
+        return true;
+    if (!result.Aborted)
+        shell.ShowMessage(std::to_string(result.Code));
+    return false;
+}
+
+bool MoveHappened(ShellServices& shell, const std::string& from, const std::string& to) {
+    return shell.PathExists(to) && !shell.PathExists(from);
 }

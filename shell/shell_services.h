@@ -14,11 +14,32 @@ constexpr const char* ApplicationTitle = "Orvane";
 
 // Shell folder identifiers (CSIDL values).
 constexpr int CSIDL_PROGRAMS_ID = 2;
+constexpr int CSIDL_STARTUP_ID = 7;
 constexpr int CSIDL_COMMON_PROGRAMS_ID = 23;
+constexpr int CSIDL_COMMON_STARTUP_ID = 24;
 constexpr int CSIDL_LOCAL_APPDATA_ID = 28; // the user's local application data
+constexpr int CSIDL_ALTSTARTUP_ID = 29;    // the non-localized startup folder
+constexpr int CSIDL_COMMON_ALTSTARTUP_ID = 30;
+constexpr int CSIDL_COMMON_ADMINTOOLS_ID = 47;
+constexpr int CSIDL_ADMINTOOLS_ID = 48;
 // The shell's own folders that may lie in a Programs folder: the startup folders (the user's and
 // the all-users', and their alternate, non-localized forms) and the administrative tools.
-constexpr int ShellOwnFolderIds[] = {7, 24, 29, 30, 47, 48};
+constexpr int ShellOwnFolderIds[] = {CSIDL_STARTUP_ID,           CSIDL_COMMON_STARTUP_ID,
+                                     CSIDL_ALTSTARTUP_ID,        CSIDL_COMMON_ALTSTARTUP_ID,
+                                     CSIDL_COMMON_ADMINTOOLS_ID, CSIDL_ADMINTOOLS_ID};
+
+// The system's error codes that Orvane tells apart (the values of Windows' ERROR_... codes), and
+// the shell's own code for a source it may not touch.
+enum TOsError : unsigned {
+    ErrorFileNotFound = 2,
+    ErrorPathNotFound = 3,
+    ErrorAccessDenied = 5,
+    ErrorFileExists = 80,
+    ErrorDirNotEmpty = 145,
+    ErrorAlreadyExists = 183,
+    ErrorCancelled = 1223,
+    ShellAccessDeniedSource = 0x78, // DE_ACCESSDENIEDSRC
+};
 
 // The desktop.ini sections and key through which the shell names entries in the user's language:
 // a folder's own name, and the names of the files a folder holds.
@@ -32,7 +53,7 @@ constexpr unsigned ListAllAttributes = 63;
 
 enum class ShellOp { Move = 1, Copy = 2 };
 
-struct ShellOpResult {
+struct [[nodiscard]] ShellOpResult {
     unsigned Code = 0;    // what the shell operation returned; 0 is success
     bool Aborted = false; // the user cancelled some part of the operation
     bool Succeeded() const { return Code == 0 && !Aborted; }
@@ -49,6 +70,18 @@ private:
 };
 
 class ShellServices;
+
+// The names a folder holds, as its listing returns them, without "." and "..".
+std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder);
+
+// Says whether a shell copy or move was done. A failure shows the code the operation returned; a
+// cancel by the user shows nothing, but still counts as not done.
+[[nodiscard]] bool ReportShellResult(ShellServices& shell, const ShellOpResult& result);
+
+// Whether a move the shell reported as done really happened: the entry is at `to` and no longer at
+// `from`. (Wine's shell, for one, reports a move it was refused as done.)
+[[nodiscard]] bool MoveHappened(ShellServices& shell, const std::string& from,
+                                const std::string& to);
 
 // Opens a link or document for the user: through the desktop shell when this process is elevated,
 // so that the mail program or browser does not run with administrator rights too; as the shell
@@ -102,7 +135,7 @@ public:
     virtual bool PathExists(const std::string& path) = 0;
     // Removes a folder that holds nothing; a folder with anything in it stays. Returns the OS
     // error code, 0 on success.
-    virtual unsigned RemoveFolder(const std::string& path) = 0;
+    [[nodiscard]] virtual unsigned RemoveFolder(const std::string& path) = 0;
     // Copies or moves one path (wildcards allowed in `from`) with the shell's own dialogs.
     virtual ShellOpResult ShellFileOperation(ShellOp op, const std::string& from,
                                              const std::string& to) = 0;
@@ -122,16 +155,16 @@ public:
     // Writes a key=value line into `folder`'s desktop.ini as the shell does: a new file is UTF-16
     // with a byte-order mark, other lines are kept, the file is hidden and system, and the folder
     // is marked as one whose desktop.ini the shell reads. Returns the OS error code, 0 on success.
-    virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
+    [[nodiscard]] virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
                                      const std::string& key, const std::string& value) = 0;
     // Removes the `key` line from a section of `folder`'s desktop.ini, and the section once it
     // holds nothing; with `removeEmptyFile`, the file too once nothing is left in it. Every other
     // line stays. Returns the OS error code, 0 on success (also when there was no such line).
-    virtual unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
+    [[nodiscard]] virtual unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
                                           const std::string& key, bool removeEmptyFile) = 0;
     // Appends a UTF-8 text to a file and flushes it to the disk; with `createNew` the file is
     // created, and must not exist yet. Returns the OS error code, 0 on success.
-    virtual unsigned AppendToFile(const std::string& path, const std::string& text,
+    [[nodiscard]] virtual unsigned AppendToFile(const std::string& path, const std::string& text,
                                   bool createNew) = 0;
     // A file's whole content; nothing when it cannot be read.
     virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;

@@ -115,6 +115,9 @@ constexpr TEntry Table[] = {
     {TText::MovedSince, "перемещён или удалён после распределения"},
     {TText::OldNameTaken, "прежнее имя уже занято"},
     {TText::UndoCancelled, "возврат отменён"},
+    {TText::UndoStopped, "возврат остановлен"},
+    {TText::UndoJournalNotWritten,
+     "Не удалось дописать журнал перемещений (код {1}), поэтому возврат остановлен."},
     {TText::MoveBackFailed, "не удалось переместить"},
     {TText::MoveBackFailedCode, "не удалось переместить (код {1})"},
 

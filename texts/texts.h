@@ -88,6 +88,8 @@ enum class TText {
     MovedSince,
     OldNameTaken,
     UndoCancelled,
+    UndoStopped,
+    UndoJournalNotWritten, // {1}: the code
     MoveBackFailed,
     MoveBackFailedCode, // {1}: the code
 

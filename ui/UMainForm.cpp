@@ -1,7 +1,9 @@
 #include "ui/UMainForm.h"
 
-#include "actions/actions.h"
-#include "actions/journal.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/earlier_choices.h"
+#include "actions/undo.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
 #include "texts/texts.h"
@@ -739,10 +741,10 @@ void TMainForm::Button8Click() {
         }
     }
     UpdateFinalPage();
-    if (result.Stopped)
+    if (result.NotStarted)
         return;
     // What is left after an incomplete distribution can be distributed again.
-    if (result.Complete)
+    if (result.Complete())
         SetEnabled(ControlId::Button8, false);
     shell_.ShowMessage(DistributionReport(result));
 }

@@ -7,7 +7,7 @@
 // line per target saying whether the medians meet it.
 //
 // Usage: orvane-bench.exe [ROUNDS [N]]  (default: 5 rounds, N = 2000 against N = 20)
-#include "actions/actions.h"
+#include "actions/distribution.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/folders.h"

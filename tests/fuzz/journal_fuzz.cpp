@@ -2,8 +2,9 @@
 // names is put on the fake disk, so that the undo would act on it if it trusted the record; the
 // undo, its button state and the earlier choices must never touch anything outside the two
 // Programs folders and the journal folder, nor crash. Runs under AddressSanitizer and UBSan.
+#include "actions/earlier_choices.h"
 #include "actions/journal.h"
-#include "actions/journal_records.h"
+#include "actions/undo.h"
 #include "catalogue/scan.h"
 #include "support/fake_shell.h"
 

@@ -1,6 +1,6 @@
 // libFuzzer target: the scan's name rules, DisplayName and the backup-folder checks on arbitrary
 // bytes. Runs under AddressSanitizer and UBSan; any crash, sanitizer report or broken rule aborts.
-#include "actions/actions.h"
+#include "actions/backup.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/fake_shell.h"

@@ -1,5 +1,6 @@
-#include "actions/actions.h"
-#include "actions/journal.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/undo.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/model_fixture.h"
@@ -169,7 +170,7 @@ TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) 
     Add("Chat.lnk", 4, true);
     const std::vector<TStartMenu> before = StartMenuItems;
 
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_EQ(FolderCalls(),
               (std::vector<std::string>{
                   "FolderExists(" + Common + "\\Игры)", "CreateFolder(" + Common + "\\Игры)",
@@ -195,7 +196,7 @@ TEST_F(ActionsTest, AnExistingCategoryFolderIsReusedAndCreatedOnlyOnce) {
     Add("b.lnk", 8, false);
     Add("c.lnk", 1, false);
     Add("d.lnk", 1, false);
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_EQ(CallsStartingWith(FolderCalls(), "CreateFolder(").size(), 1u);
     EXPECT_EQ(FolderCalls()[1], "Move(" + Common + "\\a.lnk -> " + Common + "\\Разное\\a.lnk)");
 }
@@ -208,7 +209,7 @@ TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
     shell.opResults[Common + "\\a.lnk"] = {2, false};
     shell.opResults[User + "\\c.lnk"] = {0x7C, false};
     shell.opResults[User + "\\d.lnk"] = {1223, true}; // cancelled: no number
-    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_FALSE(DistributeItems(shell).Complete());
     EXPECT_EQ(shell.messages, (std::vector<std::string>{"2", "124"}));
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 4u);
 }
@@ -246,7 +247,7 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
         "распределить их, запустите Orvane от имени администратора.";
     shell.createFailures[Common + "\\Офисные"] = 5;
     TDistribution result = DistributeItems(shell);
-    EXPECT_FALSE(result.Complete);
+    EXPECT_FALSE(result.Complete());
     EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 2u);
     EXPECT_TRUE(shell.PathExists(User + "\\Интернет\\d.lnk"));
@@ -256,7 +257,7 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
     shell.opResults[Common + "\\a.lnk"] = {0x78, false};
     shell.messages.clear();
     shell.calls.clear();
-    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_FALSE(DistributeItems(shell).Complete());
     EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 1u);
     EXPECT_FALSE(shell.PathExists(Common + "\\Офисные")); // made for nothing, removed again
@@ -264,7 +265,7 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
     shell.opResults.clear();
     shell.calls.clear();
     result = DistributeItems(shell);
-    EXPECT_TRUE(result.Complete);
+    EXPECT_TRUE(result.Complete());
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
               (std::vector<std::string>{
                   "Move(" + Common + "\\a.lnk -> " + Common + "\\Офисные\\a.lnk)",
@@ -283,7 +284,7 @@ TEST_F(ActionsTest, ACancelStopsAndNoFolderIsLeftEmptyByMovesThatDidNotHappen) {
     Add("b.lnk", 2, false);
     Add("c.lnk", 3, true);
     shell.opResults[Common + "\\b.lnk"] = {0, true};
-    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_FALSE(DistributeItems(shell).Complete());
     EXPECT_EQ(shell.messages,
               (std::vector<std::string>{"Не удалось переместить \"" + Common + "\\Ghost.lnk\"."}));
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 3u); // c is not tried
@@ -303,7 +304,7 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
     shell.desktopInis[Common][FileNamesSection] = {{"notepad.lnk", "@%SystemRoot%\\n.dll,-7"},
                                                    {"Failing.lnk", "Сбой"}};
     shell.opResults[Common + "\\Failing.lnk"] = {2, false};
-    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_FALSE(DistributeItems(shell).Complete());
     const std::vector<std::string> writes = CallsStartingWith(shell.calls, "WriteDesktopIni(");
     EXPECT_EQ(writes, (std::vector<std::string>{"WriteDesktopIni(" + Common +
                                                 "\\Утилиты,LocalizedFileNames,Notepad.lnk=@%"
@@ -323,16 +324,16 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
         entry.Moved = false;
         failing.files.insert(entry.Path);
     }
-    EXPECT_FALSE(DistributeItems(failing).Complete);
+    EXPECT_FALSE(DistributeItems(failing).Complete());
     EXPECT_EQ(failing.messages, (std::vector<std::string>{"5"}));
 }
 
 TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
     Add("a.lnk", NoCategory, false);
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_TRUE(shell.calls.empty());
     ResetCatalogue();
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_TRUE(shell.calls.empty());
     EXPECT_TRUE(shell.textFiles.empty()); // no journal without a move
 }
@@ -340,7 +341,7 @@ TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
 TEST_F(ActionsTest, EntriesOfAnUnknownProgramsFolderAreNeverMoved) {
     Add("a.lnk", 0, true);
     UserProgramsDir.reset();
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_TRUE(shell.calls.empty());
 }
 

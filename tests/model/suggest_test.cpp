@@ -1,7 +1,8 @@
 // Suggested categories: each source, their order, disagreement, the user's own ticks kept, and the
 // corpus of real entries the table must get right.
-#include "actions/actions.h"
-#include "actions/journal.h"
+#include "actions/distribution.h"
+#include "actions/earlier_choices.h"
+#include "actions/undo.h"
 #include "catalogue/suggest.h"
 #include "support/model_fixture.h"
 
@@ -108,14 +109,14 @@ TEST_F(Suggestions, OnlyEntriesWithoutACategoryGetOneAndASecondPressGivesTheRest
 TEST_F(Suggestions, AnEntryRecreatedAfterADistributionGetsItsEarlierCategory) {
     Add("Skype.lnk", Entertainment, true);
     Add("Other.lnk", NoCategory, true);
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
     ASSERT_TRUE(UndoLastDistribution(shell).Complete());
     StartMenuItems[0].Category = NoCategory;
     TSuggestionRun run = SuggestCategories(shell, {}, EarlierChoices(shell));
     EXPECT_EQ(Given(run), (std::vector<std::string>{"Интернет known", "-"}));
 
     StartMenuItems[0].Category = Entertainment;
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
     StartMenuItems[0] = {User + "\\SKYPE.lnk", NoCategory, true}; // recreated by an update
     run = SuggestCategories(shell, {}, EarlierChoices(shell));
     EXPECT_EQ(Given(run), (std::vector<std::string>{"Развлечения journal", "-"}));

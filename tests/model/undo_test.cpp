@@ -1,7 +1,8 @@
 // The way back: backups that never mix, the journal of each distribution and the undo.
-#include "actions/actions.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
 #include "actions/journal.h"
-#include "actions/journal_records.h"
+#include "actions/undo.h"
 #include "catalogue/catalogue.h"
 #include "support/model_fixture.h"
 
@@ -58,7 +59,7 @@ TEST_F(UndoTest, UndoMovesBackWhatIsUnchangedAndLeavesWhatTheUserChanged) {
     shell.files.insert(User + "\\Офисные\\Own.lnk");
     shell.desktopInis[User + "\\Офисные"][FileNamesSection] = {{"Own.lnk", "Своё"}};
     shell.desktopInis[Common][FileNamesSection] = {{"Writer.lnk", "Писатель"}};
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
     EXPECT_TRUE(Has(Common + "\\Игры\\Games\\Chess.lnk"));
     EXPECT_TRUE(shell.desktopInis.count(Common + "\\Офисные"));
     EXPECT_TRUE(CanUndo(shell));
@@ -104,10 +105,10 @@ TEST_F(UndoTest, UndoMovesBackWhatIsUnchangedAndLeavesWhatTheUserChanged) {
 TEST_F(UndoTest, DistributionsAreUndoneNewestFirstAndAFailedMoveBackIsTriedAgain) {
     const std::string a = Add("A.lnk", 0, false);
     const std::string b = Add("B.lnk", NoCategory, false);
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
     StartMenuItems[1].Category = 1;
     shell.calls.clear();
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
     EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
               Names({"Move(" + b + " -> " + Common + "\\Утилиты\\B.lnk)"})); // A is not moved twice
 
@@ -143,7 +144,7 @@ TEST_F(UndoTest, WithoutAJournalNothingMoves) {
     Add("A.lnk", 0, false);
     shell.appendFailure = 5;
     const TDistribution result = DistributeItems(shell);
-    EXPECT_TRUE(result.Stopped);
+    EXPECT_TRUE(result.NotStarted);
     EXPECT_EQ(shell.messages,
               Names({"Не удалось начать журнал перемещений (код 5), а без него "
                      "распределение нельзя было бы отменить. Ничего не перемещено."}));
@@ -309,7 +310,7 @@ TEST_F(SecondRunTest,
     const auto inis = shell.desktopInis;
 
     const TDistribution result = DistributeItems(shell);
-    EXPECT_FALSE(result.Complete);
+    EXPECT_FALSE(result.Complete());
     EXPECT_EQ(DistributionReport(result),
               std::string("Не все программы удалось распределить по категориям!") +
                   "\n«Player» осталась на месте: в папке «Утилиты» уже есть программа с таким "

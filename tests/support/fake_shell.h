@@ -34,7 +34,8 @@ public:
     // moved folder holds); a pattern without a listing of its own lists them.
     std::set<std::string> files;
     std::map<std::string, std::string> textFiles;
-    unsigned appendFailure = 0;                     // OS code every append fails with; 0: none
+    unsigned appendFailure = 0; // OS code appends fail with, once `appendsBeforeFailure` succeeded
+    int appendsBeforeFailure = 0;
     std::map<std::string, int> createFailures;      // folder -> OS error code
     std::map<std::string, ShellOpResult> opResults; // from -> result (default success)
     // Icons, looked up on the window's icon thread: the image list, the link overlay and what
@@ -212,7 +213,7 @@ public:
     }
     unsigned AppendToFile(const std::string& path, const std::string& text,
                           bool createNew) override {
-        if (appendFailure)
+        if (appendFailure && appendsBeforeFailure-- <= 0)
             return appendFailure;
         if (!folders.count(path.substr(0, path.find_last_of('\\'))))
             return 3; // ERROR_PATH_NOT_FOUND

@@ -1,9 +1,6 @@
 // The final page: the backup copy, the distribution and the two links.
 #include "form_fixture.h"
 
-#include "actions/actions.h"
-#include "actions/journal.h"
-
 #include <algorithm>
 
 namespace {
@@ -71,6 +68,48 @@ TEST_F(FinalPage, AnIncompleteDistributionCanBePressedAgainForWhatIsLeft) {
                   "\nПрограммы, перемещённые раньше (1), повторно не перемещались.");
     EXPECT_FALSE(IsEnabled(ControlId::Button8));
 }
+
+// A journal that cannot take the next line of a second run's replacement (the earlier shortcut's
+// move into keeping) or merge (the emptied group's removal): the run stops there, claims no
+// success, and what is left can be distributed again.
+struct StoppedStep {
+    const char* Step;
+    const char* Entry;
+    int LinesWritten; // the journal's lines before the one that fails
+};
+class SecondRunStop : public FormTest, public ::testing::WithParamInterface<StoppedStep> {};
+
+TEST_P(SecondRunStop, AJournalThatStopsAReplacementOrAMergeClaimsNoSuccess) {
+    const std::string entry = GetParam().Entry;
+    const std::string top = std::string(UserDir) + "\\" + entry;
+    const std::string tools = std::string(UserDir) + "\\Утилиты";
+    SetStartMenu({}, {entry});
+    shell.folders.insert(tools);
+    if (entry == "Games") {
+        shell.files.erase(top);
+        shell.folders.insert({top, tools + "\\Games"});
+        shell.files.insert(top + "\\Chess.lnk");
+    } else {
+        shell.files.insert(tools + "\\" + entry);
+        for (const std::string& link : {top, tools + "\\" + entry})
+            shell.shortcuts[link] = {"C:\\Apps\\edit.exe", "", "", "", ""};
+    }
+    Start();
+    Click(ControlId::Button4);
+    ClickCategoryButton(1);
+    SetCheck(0, true);
+    shell.appendFailure = 5;
+    shell.appendsBeforeFailure = 1 + GetParam().LinesWritten; // the journal's creation first
+    Click(ControlId::Button6);
+    Click(ControlId::Button8);
+    ASSERT_FALSE(shell.messages.empty());
+    EXPECT_EQ(shell.messages.back(), "Не все программы удалось распределить по категориям!");
+    EXPECT_TRUE(IsEnabled(ControlId::Button8));
+}
+INSTANTIATE_TEST_SUITE_P(Steps, SecondRunStop,
+                         ::testing::Values(StoppedStep{"Replacement", "Editor.lnk", 0},
+                                           StoppedStep{"Merge", "Games", 1}),
+                         [](const auto& info) { return std::string(info.param.Step); });
 
 // The shell's dialogs let the window's messages through while it copies or moves: no button or
 // link starts anything then, and the window is not closed from under the action.

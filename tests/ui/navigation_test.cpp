@@ -1,7 +1,7 @@
 // Moving between the wizard's pages with Next, Back and Done, and what entering a page does.
 #include "form_fixture.h"
 
-#include "actions/actions.h"
+#include "actions/backup.h"
 
 #include <algorithm>
 #include <map>

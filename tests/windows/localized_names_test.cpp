@@ -1,6 +1,6 @@
 // Names that a Russian Windows gives entries through desktop.ini, on real folders through the
 // real shell: shown in the list and kept when the entries move.
-#include "actions/actions.h"
+#include "actions/distribution.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/folders.h"
@@ -71,7 +71,7 @@ TEST(LocalizedNames, AreShownAndKeptWhenEntriesMove) {
     }
     EXPECT_EQ(captions, (std::map<std::string, std::string>{{"Accessories", "Стандартные"},
                                                             {"Notepad.lnk", "Блокнот"}}));
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_TRUE(shell.messages.empty());
 
     const std::string category = common + "\\" + CategoryNames[1];

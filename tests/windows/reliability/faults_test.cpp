@@ -1,7 +1,9 @@
 // Faults on the way: each stops or skips with a clear message, and nothing is lost.
 #include "windows/reliability/reliability.h"
 
-#include "actions/journal.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/undo.h"
 #include "support/dialog_watcher.h"
 
 #include <cstdio>
@@ -24,7 +26,7 @@ protected:
     // and which questions were asked.
     bool DistributeAnswering(int answer, std::vector<std::string>& dialogs) {
         DialogWatcher watcher(answer);
-        const bool allMoved = DistributeItems(shell).Complete;
+        const bool allMoved = DistributeItems(shell).Complete();
         dialogs = watcher.Seen();
         return allMoved;
     }
@@ -84,7 +86,7 @@ TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAt
     ScanStartMenu(shell);
     for (TStartMenu& entry : StartMenuItems)
         entry.Category = 1;
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
 
     recreate();
     ASSERT_TRUE(MakeShortcut(User() + "\\Tool.lnk", At("Other\\tool.exe")));
@@ -153,7 +155,7 @@ TEST_F(Faults, AProgramsFolderThatCannotBeLocatedIsNeitherScannedNorCopiedNorWri
         Entry("Группа", true).Category = 4;
         Entry("Почта.lnk", true).Category = 4;
         shell.messages.clear();
-        EXPECT_TRUE(DistributeItems(shell).Complete);
+        EXPECT_TRUE(DistributeItems(shell).Complete());
         EXPECT_EQ(shell.messages, std::vector<std::string>{});
         EXPECT_EQ(Snapshot(user), Relocated(userBefore, {{"Группа", 4}, {"Почта.lnk", 4}}));
         EXPECT_EQ(Snapshot(At("cwd")), cwdBefore);
@@ -290,7 +292,7 @@ TEST_F(Faults, AnAllUsersFolderThatRefusesChangesKeepsItsEntriesAndTheUsersStill
     if (!unwritable.Active())
         GTEST_SKIP() << "a folder can be made unwritable for this test only under Wine";
 
-    EXPECT_FALSE(DistributeItems(shell).Complete);
+    EXPECT_FALSE(DistributeItems(shell).Complete());
     EXPECT_EQ(shell.messages,
               std::vector<std::string>{"Папку \"" + Common() +
                                        "\" может изменять только администратор, поэтому её "
@@ -302,7 +304,7 @@ TEST_F(Faults, AnAllUsersFolderThatRefusesChangesKeepsItsEntriesAndTheUsersStill
     unwritable.Clear();
     shell.operations.clear();
     const TDistribution again = DistributeItems(shell);
-    EXPECT_TRUE(again.Complete);
+    EXPECT_TRUE(again.Complete());
     EXPECT_EQ(again.MovedBefore, 1u);
     EXPECT_EQ(shell.operations.size(), 2u);
     EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Таблицы.lnk", 1}}));
@@ -335,7 +337,7 @@ TEST_F(Faults, AReadOnlyProgramsFolderIsStillBackedUpAndDistributed) {
     for (TStartMenu& entry : StartMenuItems)
         entry.Category = entry.IsUser ? 1 : 0;
     shell.messages.clear();
-    EXPECT_TRUE(DistributeItems(shell).Complete);
+    EXPECT_TRUE(DistributeItems(shell).Complete());
     EXPECT_EQ(shell.messages, std::vector<std::string>{});
     EXPECT_EQ(Snapshot(Common()), Relocated(commonBefore, {{"Офис.lnk", 0}, {"Игры старые", 0}}));
     EXPECT_EQ(Snapshot(User()), Relocated(userBefore, {{"Мой.lnk", 1}}));
@@ -356,7 +358,7 @@ TEST_F(Faults, APlantedJournalMovesNothingOutsideTheStartMenu) {
     ScanStartMenu(shell);
     Entry("Writer.lnk", false).Category = 0;
     const Tree before = Snapshot(Common());
-    ASSERT_TRUE(DistributeItems(shell).Complete);
+    ASSERT_TRUE(DistributeItems(shell).Complete());
 
     const std::string planted = At("Temp\\version.dll");
     const std::string programFiles = At("Program Files\\App");

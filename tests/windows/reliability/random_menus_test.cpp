@@ -3,7 +3,9 @@
 // once, nothing else changes, and the undo brings back the originals byte for byte.
 #include "windows/reliability/reliability.h"
 
-#include "actions/journal.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/undo.h"
 
 #include "support/dialog_watcher.h"
 
@@ -54,7 +56,7 @@ TEST_P(RandomMenus, BackupEqualsTheOriginalsAndDistributionMovesEveryEntryExactl
         EXPECT_EQ(Snapshot(places.backup + "Common_Programs"), commonBefore);
 
         shell.messages.clear();
-        EXPECT_TRUE(DistributeItems(shell).Complete);
+        EXPECT_TRUE(DistributeItems(shell).Complete());
         EXPECT_EQ(shell.messages, std::vector<std::string>{});
         EXPECT_EQ(WithoutNamesKept(places.common, plan.common),
                   Relocated(commonBefore, plan.common.entries));

@@ -3,7 +3,9 @@
 // the fixture.
 #pragma once
 
-#include "actions/actions.h"
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/undo.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/folders.h"

@@ -1,10 +1,9 @@
-// A journal as read back, and the checks that keep what its records ask for inside the Start menu.
-// Shared by the undo and by the suggestions that read the user's earlier choices.
+// The checks that keep what a journal's records ask for inside the Start menu. Shared by the undo
+// and by the suggestions that read the user's earlier choices.
 //
-// A journal lies in a folder any program of the user's may write to, and the undo may run with
-// administrator rights: what a record says is acted on only when it has the shape of a step a
-// distribution takes, inside the two Programs folders located at start (and the journal's own
-// keeping folder).
+// A journal lies in a folder any program of the user's may write to: what a record says is acted
+// on only when it has the shape of a step a distribution takes, inside the two Programs folders
+// located at start (and the journal's own keeping folder).
 #pragma once
 
 #include "actions/journal.h"
@@ -12,45 +11,11 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ShellServices;
-
-// The marks the undo appends: record N was moved back, or left for good (with the reason).
-constexpr const char* UndoneMark = "undone";
-constexpr const char* KeptMark = "kept";
-
-// A journal larger than this is not read at all.
-constexpr uint64_t JournalSizeLimit = uint64_t(16) << 20;
-
-enum class TRecordKind {
-    Move,   // an entry moved from OldPath to NewPath
-    Removal // the folder OldPath, emptied by a merge, was removed
-};
-enum class TRecordState { Pending, Undone, Kept };
-
-struct TRecord {
-    TRecordKind Kind = TRecordKind::Move;
-    TJournalMove Move;
-    TRecordState State = TRecordState::Pending;
-};
-
-// The records of a journal's text. Lines with missing, extra or malformed fields are ignored, and
-// so are marks whose number is not that of an earlier record.
-std::vector<TRecord> ParseJournal(const std::string& text);
-
-// The journal files, newest first.
-std::vector<std::string> JournalPaths(ShellServices& shell);
-
-// A journal's records; nothing when it cannot be read or is larger than JournalSizeLimit (then
-// its path is added to `skipped`, when given).
-std::optional<std::vector<TRecord>> ReadJournal(ShellServices& shell, const std::string& path,
-                                                std::vector<std::string>* skipped = nullptr);
-
-// The folder a distribution keeps the entries it replaced in: one per journal.
-std::string KeepingFolderOf(const std::string& journalPath);
 
 // Where the records of one journal may act.
 class TMenuPlaces {

@@ -1,4 +1,4 @@
-#include "actions/actions.h"
+#include "actions/backup.h"
 
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
@@ -12,15 +12,11 @@
 #include <string>
 #include <vector>
 
-bool ReportShellResult(ShellServices& shell, const ShellOpResult& result) {
-    if (result.Succeeded())
-        return true;
-    if (!result.Aborted)
-        shell.ShowMessage(std::to_string(result.Code));
-    return false;
-}
-
 namespace {
+
+// The two copies inside a backup folder: the user's Programs folder and the all-users one.
+constexpr const char* UserCopyFolder = "Programs";
+constexpr const char* CommonCopyFolder = "Common_Programs";
 
 bool IsAsciiLetter(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
@@ -73,7 +69,7 @@ bool TouchesStartMenu(ShellServices& shell, const std::string& folder) {
             continue;
         if (IsWithin(shell, folder, *programs))
             return true;
-        for (const char* copy : {"Programs\\", "Common_Programs\\"}) {
+        for (const char* copy : {UserCopyFolder, CommonCopyFolder}) {
             if (IsWithin(shell, folder + copy, *programs) ||
                 IsWithin(shell, *programs, folder + copy))
                 return true;
@@ -97,11 +93,9 @@ bool CopyFolder(ShellServices& shell, const std::optional<std::string>& source,
 } // namespace
 
 bool HoldsBackup(ShellServices& shell, const std::string& folder) {
-    for (const char* copy : {"Programs\\", "Common_Programs\\"}) {
-        for (const std::string& name : shell.ListFolder(folder + copy + "*.*", ListAllAttributes)) {
-            if (name != "." && name != "..")
-                return true;
-        }
+    for (const char* copy : {UserCopyFolder, CommonCopyFolder}) {
+        if (!NamesIn(shell, folder + copy).empty())
+            return true;
     }
     return false;
 }
@@ -130,8 +124,9 @@ bool MakeBackup(ShellServices& shell, const std::string& backupFolder) {
         shell.ShowMessage(Text(TText::BackupFolderHoldsBackup, {folder}));
         return false;
     }
-    const bool userCopied = CopyFolder(shell, UserProgramsDir, folder + "Programs\\");
-    const bool commonCopied = CopyFolder(shell, CommonProgramsDir, folder + "Common_Programs\\");
+    const bool userCopied = CopyFolder(shell, UserProgramsDir, folder + UserCopyFolder + "\\");
+    const bool commonCopied =
+        CopyFolder(shell, CommonProgramsDir, folder + CommonCopyFolder + "\\");
     shell.ShowMessage(
         Text(userCopied && commonCopied ? TText::BackupDone : TText::BackupIncomplete));
     return userCopied && commonCopied;

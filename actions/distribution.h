@@ -1,0 +1,51 @@
+// The distribution of assigned entries into the category folders of their Programs folders.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class ShellServices;
+
+// What a distribution did. Whether it is complete follows from what it recorded.
+struct TDistribution {
+    bool NotStarted = false; // nothing moved: the journal could not be started (and said why)
+    bool Stopped = false;    // it stopped before the end: a cancel, or a step the journal missed
+    size_t Failed = 0;       // moves and name lines that failed, each shown with its code
+    std::vector<std::string> Refused; // Programs folders only an administrator may change
+    std::vector<std::string> Stayed;  // why each entry that stayed at the top did, for the report
+    size_t MovedBefore = 0; // assigned entries this run had moved already: left where they are
+
+    // Every entry due was moved and named in its category folder.
+    bool Complete() const {
+        return !NotStarted && !Stopped && Failed == 0 && Refused.empty() && Stayed.empty();
+    }
+};
+
+// What the next distribution would move: the ticked entries this run has not moved yet, and the
+// categories they go to.
+struct TPlannedMoves {
+    size_t Entries = 0;
+    size_t Categories = 0;
+};
+TPlannedMoves PlannedMoves();
+// The final page's line about it.
+std::string PlannedMovesText(const TPlannedMoves& plan);
+
+// Moves every assigned entry that this run has not moved yet into the category folder of its own
+// Programs folder, and after each move that succeeded writes the entry's localized-name line, if
+// its Programs folder's desktop.ini has one, into the category folder's desktop.ini, and records
+// the move in the distribution's journal. No move is handed to the shell onto a name the category
+// folder has already: the same shortcut there is moved into the distribution's keeping folder
+// first, a program group is merged into its namesake item by item (its emptied folder removed), and
+// anything else stays where it is and is named in the report. Nothing moves when the journal cannot
+// be started, and the run stops where a step cannot be written to it. A Programs folder that
+// refuses access (no administrator rights) keeps its entries, with one message naming it, and the
+// other folder's entries still move. Each other failed move shows its code and the loop goes on; a
+// cancel in the shell's dialog stops it. A category folder that cannot be created for another
+// reason throws EInOutError and stops the loop there. A category folder this distribution created
+// and nothing reached is removed again, and the shell is told about every folder that changed.
+TDistribution DistributeItems(ShellServices& shell);
+
+// The message that ends a distribution; none when it did not start.
+std::string DistributionReport(const TDistribution& result);

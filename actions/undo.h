@@ -1,0 +1,35 @@
+// The undo of a distribution, from its journal.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+class ShellServices;
+
+// What an undo did.
+struct TUndoResult {
+    bool Found = false;   // there was a distribution with moves to undo
+    size_t Tried = 0;     // its moves that were not undone yet
+    size_t MovedBack = 0; // of those, moved back now
+    std::vector<std::pair<std::string, std::string>> Left; // name and reason of each entry left
+    std::vector<std::string> Skipped; // journals not read: larger than any distribution writes
+    unsigned JournalError = 0; // the journal could not be marked (the OS code): the undo stopped
+    bool Complete() const { return MovedBack == Tried && JournalError == 0; }
+};
+
+// Whether some journal holds moves not yet undone that belong to the Start menu.
+bool CanUndo(ShellServices& shell);
+
+// Undoes the most recent distribution not yet wholly undone: moves each recorded entry back,
+// newest first, when it is still where the distribution put it and its old name is free; then
+// takes out the desktop.ini lines the distribution wrote and the category folders it created,
+// once they are empty. Never overwrites or deletes an entry, and never acts on a record that does
+// not belong to the Start menu (left for good, and named; so are those of newer journals that hold
+// nothing else). Each step is marked in the journal as it is taken; where a mark cannot be written
+// the undo stops there. Entries moved back in this run's catalogue count as not moved again.
+TUndoResult UndoLastDistribution(ShellServices& shell);
+
+// The one message that reports an undo.
+std::string UndoReport(const TUndoResult& result);
