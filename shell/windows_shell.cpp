@@ -476,11 +476,10 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.put_void())))
         return false;
-    VARIANT desktop;
-    VariantInit(&desktop);
+    TVariant desktop;
     long window = 0;
     TComPtr<IDispatch> found;
-    if (windows->FindWindowSW(&desktop, &desktop, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+    if (windows->FindWindowSW(desktop.get(), desktop.get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                               found.put()) != S_OK ||
         !found)
         return false;
@@ -500,19 +499,13 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
         FAILED(folderView->get_Application(application.put())) ||
         FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put_void())))
         return false;
-    BSTR file = SysAllocString(Widen(target).c_str());
-    BSTR verb = SysAllocString(L"open");
-    VARIANT none, operation, show;
-    VariantInit(&none);
-    VariantInit(&operation);
-    VariantInit(&show);
-    operation.vt = VT_BSTR;
-    operation.bstrVal = verb;
-    show.vt = VT_I4;
-    show.lVal = SW_SHOWNORMAL;
-    const HRESULT result = shell->ShellExecute(file, none, none, operation, show);
-    SysFreeString(verb);
-    SysFreeString(file);
+    const TBstr file(SysAllocString(Widen(target).c_str()));
+    TVariant none, operation, show;
+    (*operation).vt = VT_BSTR;
+    (*operation).bstrVal = SysAllocString(L"open"); // freed with the variant
+    (*show).vt = VT_I4;
+    (*show).lVal = SW_SHOWNORMAL;
+    const HRESULT result = shell->ShellExecute(file.get(), *none, *none, *operation, *show);
     return SUCCEEDED(result);
 }
 

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -63,6 +64,12 @@ template <class H> struct TGdiObjectTraits {
     static void Free(Handle handle) { DeleteObject(handle); }
 };
 
+struct TBstrTraits {
+    using Handle = BSTR;
+    static Handle Invalid() { return nullptr; }
+    static void Free(Handle handle) { SysFreeString(handle); }
+};
+
 using TIcon = TOwned<TNullInvalid<HICON, DestroyIcon>>;
 using TImageList = TOwned<TImageListTraits>;
 using TFont = TOwned<TGdiObjectTraits<HFONT>>;
@@ -72,6 +79,21 @@ using TModule = TOwned<TNullInvalid<HMODULE, FreeLibrary>>;
 using TKernelHandle = TOwned<TNullInvalid<HANDLE, CloseHandle>>; // threads, events, processes
 using TFile = TOwned<TMinusOneInvalid<HANDLE, CloseHandle>>;
 using TFindHandle = TOwned<TMinusOneInvalid<HANDLE, FindClose>>;
+using TBstr = TOwned<TBstrTraits>; // a COM string
+
+// A VARIANT, cleared (and what it holds freed) with this object.
+class TVariant {
+public:
+    TVariant() { VariantInit(&value_); }
+    TVariant(const TVariant&) = delete;
+    TVariant& operator=(const TVariant&) = delete;
+    ~TVariant() { VariantClear(&value_); }
+    VARIANT* get() { return &value_; }
+    VARIANT& operator*() { return value_; }
+
+private:
+    VARIANT value_;
+};
 
 // A window's device context for the lifetime of this object.
 class TWindowDc {
