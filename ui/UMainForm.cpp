@@ -499,10 +499,6 @@ void TMainForm::SetAllChecks(bool checked) {
                           LVIS_STATEIMAGEMASK);
 }
 
-size_t TMainForm::IconsOutstanding() const {
-    return icons_.size() - iconsArrived_;
-}
-
 // Sets a list item's image and overlay from an entry's icon: none until it has arrived, and the
 // link overlay on a shortcut.
 void TMainForm::SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const {
@@ -520,15 +516,8 @@ void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
 }
 
 void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
-    if (index >= icons_.size())
+    if (!icons_.Take(index, icon))
         return;
-    std::optional<ItemIconInfo>& known = icons_[index];
-    // A lookup given up as stalled arrives without an icon; its late answer may still fill it in.
-    if (known && (known->Image >= 0 || icon.Image < 0))
-        return;
-    if (!known)
-        ++iconsArrived_;
-    known = icon;
     if (rowOf_[index] >= 0)
         ShowIcon(rowOf_[index], icon);
     if (IconsOutstanding() == 0 && suggestionWaiting_)
@@ -584,7 +573,7 @@ void TMainForm::FormCreate() {
     std::vector<std::string> paths;
     for (const TStartMenu& entry : StartMenuItems)
         paths.push_back(entry.Path);
-    icons_.assign(paths.size(), std::nullopt);
+    icons_.Expect(paths.size());
     rowOf_.assign(paths.size(), -1);
     HWND window = handle_;
     // What the entries say of themselves is read beside their icons, for the suggestions.

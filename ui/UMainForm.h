@@ -61,7 +61,7 @@ public:
     int ActivePage() const { return activePage_; }
     int Dpi() const { return dpi_; }
     // Entries whose icon has not arrived yet.
-    size_t IconsOutstanding() const;
+    size_t IconsOutstanding() const { return icons_.Outstanding(); }
 
     std::string AppDir;                       // the executable's folder, ending in "\"
     std::vector<TToolButton> CategoryButtons; // in creation order: [j] is category 8 - j
@@ -147,8 +147,7 @@ private:
     TImageList ImageList2; // category icons
     // Program icons: images in the shell's small icon list, fetched in the background.
     std::unique_ptr<TIconLoader> iconLoader_;
-    std::vector<std::optional<ItemIconInfo>> icons_; // by catalogue index; nothing until arrived
-    size_t iconsArrived_ = 0;
+    TArrivedIcons icons_;                    // by catalogue index
     std::shared_ptr<TEntryDetails> details_; // read beside the icons; shared with their workers
     bool suggestionWaiting_ = false;         // Button10 was pressed before the details were in
     std::vector<int> rowOf_; // catalogue index -> row in the list, -1 when not listed
