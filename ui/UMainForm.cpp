@@ -19,7 +19,6 @@
 namespace {
 
 constexpr const wchar_t* FormClass = L"TMainForm";
-constexpr int FirstCategoryCommand = 1000; // toolbar command of category k: 1000 + k
 // Posted by the icon loader: wParam the catalogue index, lParam PackIcon's value.
 constexpr UINT WM_ICONARRIVED = WM_APP + 1;
 
@@ -270,7 +269,7 @@ void TMainForm::OnCommand(int id, int code) {
     if (busy_)
         return;
     for (const TToolButton& button : CategoryButtons)
-        if (button.Command == id)
+        if (button.Command() == id)
             return ToolButtonClick(button);
     // Buttons send BN_CLICKED, links STN_CLICKED (both 0). IDOK and IDCANCEL, which Enter and
     // Escape produce, are deliberately not handled: the window has no default or cancel button.
@@ -558,13 +557,13 @@ void TMainForm::FormCreate() {
         const std::wstring caption = Widen("  " + CategoryNames[k] + "  ");
         TBBUTTON button{};
         button.iBitmap = k;
-        button.idCommand = FirstCategoryCommand + k;
+        button.idCommand = TToolButton{k}.Command();
         button.fsState = TBSTATE_ENABLED | TBSTATE_INDETERMINATE;
         button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
         button.dwData = static_cast<DWORD_PTR>(k);
         button.iString = reinterpret_cast<INT_PTR>(caption.c_str()); // the toolbar copies it
         SendMessageW(toolbar, TB_INSERTBUTTONW, 0, reinterpret_cast<LPARAM>(&button));
-        CategoryButtons.push_back({button.idCommand, k});
+        CategoryButtons.push_back({k});
     }
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
 
@@ -639,8 +638,8 @@ void TMainForm::ToolButtonClick(const TToolButton& sender) {
     TWaitCursor wait;
     HWND toolbar = Control(ControlId::ToolBar1);
     for (const TToolButton& button : CategoryButtons)
-        SendMessageW(toolbar, TB_INDETERMINATE, button.Command, TRUE);
-    SendMessageW(toolbar, TB_INDETERMINATE, sender.Command, FALSE);
+        SendMessageW(toolbar, TB_INDETERMINATE, button.Command(), TRUE);
+    SendMessageW(toolbar, TB_INDETERMINATE, sender.Command(), FALSE);
 
     HWND list = Control(ControlId::ListView1);
     std::vector<size_t> iconless;

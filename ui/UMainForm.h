@@ -20,10 +20,14 @@
 #include <string>
 #include <vector>
 
+// The toolbar's command ID of category 0's button; category k's is k above it.
+constexpr int FirstCategoryCommand = 1000;
+
 // One category button of ToolBar1. Not owned: the toolbar owns its buttons.
 struct TToolButton {
-    int Command; // the toolbar's command ID of the button
-    int Tag;     // its category
+    int Tag; // its category
+    // The toolbar's command ID of the button.
+    int Command() const { return FirstCategoryCommand + Tag; }
 };
 
 // Shows the text of a failure that no handler dealt with (the standard error box).
