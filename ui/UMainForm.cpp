@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr const wchar_t* FormClass = L"TMainForm";
 // Posted by the icon loader: wParam the catalogue index, lParam PackIcon's value.
 constexpr UINT WM_ICONARRIVED = WM_APP + 1;
 
@@ -594,22 +593,6 @@ void TMainForm::FormShow() {
     SetEnabled(ControlId::Button4, true);
     SetEnabled(ControlId::Button5, false);
     SetVisible(ControlId::Button6, true);
-}
-
-bool ActivateRunningForm(DWORD waitMs) {
-    const std::wstring title = Widen(ApplicationTitle);
-    for (DWORD waited = 0;; waited += 100) {
-        if (HWND running = FindWindowW(FormClass, title.c_str())) {
-            if (IsIconic(running))
-                ShowWindow(running, SW_RESTORE);
-            // A modal message of the window's comes to the front with it.
-            SetForegroundWindow(GetLastActivePopup(running));
-            return true;
-        }
-        if (waited >= waitMs)
-            return false;
-        Sleep(100);
-    }
 }
 
 void TMainForm::TabSheet1Show() {

@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+// The window class of the main window, by which a second Orvane finds the first one's window.
+constexpr const wchar_t* FormClass = L"TMainForm";
+
 // The toolbar's command ID of category 0's button; category k's is k above it.
 constexpr int FirstCategoryCommand = 1000;
 
@@ -42,10 +45,6 @@ void ProcessMessage(const TMainForm& form, MSG& message);
 
 // The program's message loop, until the window is closed; returns the exit code.
 int RunMessageLoop(const TMainForm& form);
-
-// Brings the main window of an Orvane already running in this session to the front, restored if it
-// was minimised; waits up to `waitMs` for one still starting. False when there is none.
-bool ActivateRunningForm(DWORD waitMs);
 
 class TMainForm {
 public:
