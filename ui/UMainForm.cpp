@@ -411,7 +411,7 @@ void TMainForm::ApplyDpi() {
                              FormLayout[i].FontPx, FormLayout[i].Kind == TControlKind::Link)),
                          TRUE);
     fonts_ = std::move(fonts);
-    ListView_SetColumnWidth(Control(ControlId::ListView1), 0, Scale(ListColumnWidth, dpi_));
+    ListView1().SetColumnWidth(0, Scale(ListColumnWidth, dpi_));
     fit_ = FitTexts(controls_, dpi_);
 }
 
@@ -474,50 +474,36 @@ void TMainForm::MoveFocusAwayFrom(HWND control) {
 // ---------------------------------------------------------------------------------------------
 // The program list
 
-TCheckedItem TMainForm::ShownItem(int item) const {
-    HWND list = Control(ControlId::ListView1);
-    LVITEMW data{};
-    data.mask = LVIF_PARAM;
-    data.iItem = item;
-    ListView_GetItem(list, &data);
-    return {static_cast<size_t>(data.lParam), ListView_GetCheckState(list, item) != 0};
+TCheckedItem TMainForm::ShownItem(int row) const {
+    const TListView list = ListView1();
+    return {static_cast<size_t>(list.Data(row)), list.Checked(row)};
 }
 
 std::vector<TCheckedItem> TMainForm::ShownItems() const {
     std::vector<TCheckedItem> items;
-    const int count = ListView_GetItemCount(Control(ControlId::ListView1));
-    for (int item = 0; item < count; ++item)
-        items.push_back(ShownItem(item));
+    const int count = ListView1().Count();
+    for (int row = 0; row < count; ++row)
+        items.push_back(ShownItem(row));
     return items;
 }
 
 void TMainForm::SetAllChecks(bool checked) {
     TFlagScope suspended(checkWritesSuspended_);
-    ListView_SetItemState(Control(ControlId::ListView1), -1, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1),
-                          LVIS_STATEIMAGEMASK);
+    ListView1().SetAllChecked(checked);
 }
 
-// Sets a list item's image and overlay from an entry's icon: none until it has arrived, and the
-// link overlay on a shortcut.
-void TMainForm::SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const {
-    item.mask |= LVIF_IMAGE | LVIF_STATE;
-    item.iImage = icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE;
-    item.state = INDEXTOOVERLAYMASK(icon && icon->IsLink ? linkOverlay_ : 0);
-    item.stateMask = LVIS_OVERLAYMASK;
-}
-
-void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
-    LVITEMW item{};
-    item.iItem = row;
-    SetItemIcon(item, icon);
-    ListView_SetItem(Control(ControlId::ListView1), &item);
+// An entry's picture in the list: none until its icon has arrived, and the link overlay on a
+// shortcut.
+TListImage TMainForm::RowImage(const std::optional<ItemIconInfo>& icon) const {
+    return {icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE,
+            icon && icon->IsLink ? linkOverlay_ : 0};
 }
 
 void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
     if (!icons_.Take(index, icon))
         return;
     if (rowOf_[index] >= 0)
-        ShowIcon(rowOf_[index], icon);
+        ListView1().SetImage(rowOf_[index], RowImage(icon));
     if (IconsOutstanding() == 0 && suggestionWaiting_)
         Button10Click();
     if (IconsOutstanding() == 0) {
@@ -536,11 +522,9 @@ void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
 void TMainForm::FormCreate() {
     AppDir = ExecutableFolder();
     // The program icons come from the shell's own small icon list, which the list shares.
-    ListView_SetImageList(Control(ControlId::ListView1),
-                          static_cast<HIMAGELIST>(shell_.SmallIconList()), LVSIL_SMALL);
+    ListView1().SetSmallImages(static_cast<HIMAGELIST>(shell_.SmallIconList()));
     linkOverlay_ = shell_.LinkOverlay();
 
-    HWND toolbar = Control(ControlId::ToolBar1);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     ImageList2.reset(CommonControls().ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK,
                                                        CategoryCount, 0));
@@ -549,22 +533,16 @@ void TMainForm::FormCreate() {
                                                  IMAGE_ICON, ImageSize, ImageSize, 0)));
         CommonControls().ImageList_ReplaceIcon(ImageList2.get(), -1, icon.get());
     }
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
-
+    TToolBar toolbar = ToolBar1();
+    toolbar.SetImageList(ImageList2.get());
     // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
     for (int k = CategoryCount - 1; k >= 0; --k) {
-        const std::wstring caption = Widen("  " + CategoryNames[k] + "  ");
-        TBBUTTON button{};
-        button.iBitmap = k;
-        button.idCommand = TToolButton{k}.Command();
-        button.fsState = TBSTATE_ENABLED | TBSTATE_INDETERMINATE;
-        button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
-        button.dwData = static_cast<DWORD_PTR>(k);
-        button.iString = reinterpret_cast<INT_PTR>(caption.c_str()); // the toolbar copies it
-        SendMessageW(toolbar, TB_INSERTBUTTONW, 0, reinterpret_cast<LPARAM>(&button));
-        CategoryButtons.push_back({k});
+        const TToolButton button{k};
+        toolbar.InsertButton(0, {button.Command(), k, "  " + CategoryNames[k] + "  ", true,
+                                 static_cast<DWORD_PTR>(k)});
+        CategoryButtons.push_back(button);
     }
-    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    toolbar.AutoSize();
 
     ScanStartMenu(shell_);
     // Icons are fetched in the background, once each; the list shows names at once.
@@ -619,42 +597,37 @@ void TMainForm::TabSheet3Show() {
 void TMainForm::ToolButtonClick(const TToolButton& sender) {
     CurrentCategory = sender.Tag;
     TWaitCursor wait;
-    HWND toolbar = Control(ControlId::ToolBar1);
+    TToolBar toolbar = ToolBar1();
     for (const TToolButton& button : CategoryButtons)
-        SendMessageW(toolbar, TB_INDETERMINATE, button.Command(), TRUE);
-    SendMessageW(toolbar, TB_INDETERMINATE, sender.Command(), FALSE);
+        toolbar.SetIndeterminate(button.Command(), true);
+    toolbar.SetIndeterminate(sender.Command(), false);
 
-    HWND list = Control(ControlId::ListView1);
+    TListView list = ListView1();
     std::vector<size_t> iconless;
     {
         TFlagScope suspended(checkWritesSuspended_);
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        ListView_DeleteAllItems(list);
+        list.SetRedraw(false);
+        list.Clear();
         std::fill(rowOf_.begin(), rowOf_.end(), -1);
         for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
-            const std::wstring caption = Widen(Caption(StartMenuItems[entry.Index]));
-            LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = ListView_GetItemCount(list);
-            item.pszText = const_cast<wchar_t*>(caption.c_str());
-            item.lParam = static_cast<LPARAM>(entry.Index);
-            SetItemIcon(item, icons_[entry.Index]);
-            const int added = ListView_InsertItem(list, &item);
-            ListView_SetCheckState(list, added, entry.Checked);
-            rowOf_[entry.Index] = added;
+            const int row =
+                list.Append(Caption(StartMenuItems[entry.Index]), static_cast<LPARAM>(entry.Index),
+                            RowImage(icons_[entry.Index]));
+            list.SetChecked(row, entry.Checked);
+            rowOf_[entry.Index] = row;
             if (!icons_[entry.Index])
                 iconless.push_back(entry.Index);
         }
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        list.SetRedraw(true);
     }
     // The entries this page lists are looked up before the others.
     if (iconLoader_ && !iconless.empty())
         iconLoader_->Prioritise(iconless);
     // The list lays its items out anew from the first one and repaints once. (Switching the view
     // to report and back does the same, but relays every item twice: ten times the fill.)
-    if (ListView_GetItemCount(list) > 0)
-        ListView_EnsureVisible(list, 0, FALSE);
-    InvalidateRect(list, nullptr, TRUE);
+    if (list.Count() > 0)
+        list.EnsureVisible(0);
+    InvalidateRect(list.Handle(), nullptr, TRUE);
 }
 
 void TMainForm::ListView1Click() {

@@ -8,6 +8,8 @@
 #include "ui/icon_loader.h"
 #include "ui/layout.h"
 #include "win32/handles.h"
+#include "win32/list_view.h"
+#include "win32/tool_bar.h"
 
 #include <windows.h>
 
@@ -105,12 +107,13 @@ private:
     // what the distribution will move.
     void UpdateFinalPage();
 
-    // The program list.
+    // The category buttons and the program list.
+    TToolBar ToolBar1() const { return TToolBar(Control(ControlId::ToolBar1)); }
+    TListView ListView1() const { return TListView(Control(ControlId::ListView1)); }
     std::vector<TCheckedItem> ShownItems() const;
-    TCheckedItem ShownItem(int item) const;
+    TCheckedItem ShownItem(int row) const;
     void SetAllChecks(bool checked);
-    void SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const;
-    void ShowIcon(int row, const ItemIconInfo& icon);
+    TListImage RowImage(const std::optional<ItemIconInfo>& icon) const;
     void OnIconArrived(size_t index, const ItemIconInfo& icon);
 
     // Handlers.
