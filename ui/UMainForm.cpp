@@ -6,7 +6,6 @@
 #include "catalogue/suggest.h"
 #include "texts/texts.h"
 #include "ui/controls.h"
-#include "ui/icon_loader.h"
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
 #include "win32/common_controls.h"
@@ -28,15 +27,8 @@ LPARAM PackIcon(const ItemIconInfo& icon) {
 ItemIconInfo UnpackIcon(LPARAM packed) {
     return {static_cast<int>(packed >> 1) - 1, (packed & 1) != 0};
 }
-constexpr int ImageSize = 16; // category and program icons
 
-// Whether the user chose a high-contrast scheme, whose colours links must keep to.
-bool IsHighContrast() {
-    HIGHCONTRASTW contrast{sizeof(contrast)};
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
-
+// The tab sheet of a page: 0 welcome, 1 categories, 2 final.
 ControlId PageId(int page) {
     return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
 }
@@ -53,6 +45,15 @@ private:
     bool& flag_;
     bool old_;
 };
+
+// Whether the user chose a high-contrast scheme, whose colours links must keep to.
+bool IsHighContrast() {
+    HIGHCONTRASTW contrast{sizeof(contrast)};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+constexpr int ImageSize = 16; // category and program icons
 
 // The hourglass cursor while this object lives; the previous cursor comes back even when the work
 // in between throws.
@@ -112,15 +113,18 @@ TMainForm::~TMainForm() {
         DestroyWindow(handle_);
 }
 
-HWND TMainForm::Control(ControlId id) const {
-    return id == ControlId::Form ? handle_ : controls_[LayoutIndex(id)];
+void TMainForm::Show(int showCommand) {
+    if (!shown_) {
+        shown_ = true;
+        Guarded([&] { TabSheet3Show(); });
+        Guarded([&] { FormShow(); });
+    }
+    ShowWindow(handle_, showCommand);
+    UpdateWindow(handle_);
 }
 
-const TControlLayout* TMainForm::LayoutOfWindow(HWND control) const {
-    for (size_t i = 0; i < FormLayout.size(); ++i)
-        if (controls_[i] == control)
-            return &FormLayout[i];
-    return nullptr;
+HWND TMainForm::Control(ControlId id) const {
+    return id == ControlId::Form ? handle_ : controls_[LayoutIndex(id)];
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -134,103 +138,49 @@ LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
     auto* form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = 0;
-    form->Guarded([&] { result = form->HandleMessage(hwnd, message, wParam, lParam); });
-    return result;
+    // A failure has been shown in the error box: the message counts as handled.
+    TAnswer answer = 0;
+    form->Guarded([&] { answer = form->HandleMessage(message, wParam, lParam); });
+    return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+TMainForm::TAnswer TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        try {
-            CreateControls();
-        } catch (const std::exception& e) {
-            creationFailure_ = e.what();
-            return -1;
-        }
-        created_ = true;
-        FormCreate();
-        return 0;
+        return OnCreate();
     case WM_SIZE:
-        PlaceControls();
-        return 0;
+        return OnSize();
     case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_GETMINMAXINFO: {
-        auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-        const SIZE minimum = MinimumSize();
-        info.ptMinTrackSize = {minimum.cx, minimum.cy};
-        return 0;
-    }
+        return OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_SETCURSOR: {
-        const auto* control = LayoutOfWindow(reinterpret_cast<HWND>(wParam));
-        if (LOWORD(lParam) == HTCLIENT) {
-            if (control && control->Kind == TControlKind::Link) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
-            }
-            // A suggestion waits for the details: the hourglass, though the window answers.
-            if (suggestionWaiting_) {
-                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-                return TRUE;
-            }
-            // Working in the background: the arrow with the hourglass, over the whole window.
-            if (IconsOutstanding() > 0) {
-                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
-                return TRUE;
-            }
-        }
-        if (reinterpret_cast<HWND>(wParam) != hwnd)
-            return FALSE; // a child sets its own cursor
-        break;
-    }
+        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
     case WM_ICONARRIVED:
-        OnIconArrived(static_cast<size_t>(wParam), UnpackIcon(lParam));
-        return 0;
+        return OnIconArrived(static_cast<size_t>(wParam), UnpackIcon(lParam));
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE)
-            lastFocus_ = GetFocus();
-        break;
+        return OnActivate(LOWORD(wParam));
     case WM_SETFOCUS:
-        RestoreFocus();
-        return 0;
+        return OnSetFocus();
     case WM_CLOSE:
-        // Closing would pull the window from under the running action.
-        if (busy_)
-            return 0;
-        break;
+        return OnClose();
     case WM_SYSCOLORCHANGE:
-        // The common controls take new system colours only when told.
-        for (ControlId id : {ControlId::ToolBar1, ControlId::ListView1})
-            SendMessageW(Control(id), WM_SYSCOLORCHANGE, wParam, lParam);
-        InvalidateRect(hwnd, nullptr, TRUE);
-        break;
+        return OnSysColorChange(wParam, lParam);
     case WM_DESTROY:
-        if (iconLoader_)
-            iconLoader_->Close();
-        // A window that failed to be created ends no message loop.
-        if (created_)
-            PostQuitMessage(0);
-        return 0;
+        return OnDestroy();
     case WM_NCDESTROY:
-        handle_ = nullptr;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
+        return OnNcDestroy();
     default:
-        break;
+        return std::nullopt;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 template <class Action> void TMainForm::Guarded(Action&& action) {
@@ -252,21 +202,48 @@ void TMainForm::ReportFailure(const std::string& what) {
                     MB_OK | MB_ICONERROR);
 }
 
-void TMainForm::Show(int showCommand) {
-    if (!shown_) {
-        shown_ = true;
-        Guarded([&] { TabSheet3Show(); });
-        Guarded([&] { FormShow(); });
+TMainForm::TAnswer TMainForm::OnCreate() {
+    try {
+        CreateControls();
+    } catch (const std::exception& e) {
+        creationFailure_ = e.what();
+        return -1;
     }
-    ShowWindow(handle_, showCommand);
-    UpdateWindow(handle_);
+    created_ = true;
+    FormCreate();
+    return 0;
 }
 
-void TMainForm::OnCommand(int id, int code) {
+// The hand over links. While a suggestion waits for the details, the hourglass, though the window
+// answers; while the icons and details are read in the background, the arrow with the hourglass,
+// over the whole window. Otherwise a child sets its own cursor, and the window the class's arrow.
+TMainForm::TAnswer TMainForm::OnSetCursor(HWND over, UINT hitTest) {
+    if (hitTest == HTCLIENT) {
+        const TControlLayout* control = LayoutOfWindow(over);
+        const wchar_t* cursor = control && control->Kind == TControlKind::Link ? IDC_HAND
+                                : suggestionWaiting_                           ? IDC_WAIT
+                                : IconsOutstanding() > 0                       ? IDC_APPSTARTING
+                                                                               : nullptr;
+        if (cursor) {
+            SetCursor(LoadCursorW(nullptr, cursor));
+            return TRUE;
+        }
+    }
+    if (over != handle_)
+        return FALSE;
+    return std::nullopt;
+}
+
+TMainForm::TAnswer TMainForm::OnCommand(int id, int code) {
     // While the shell copies or moves, its dialogs let this window's messages through: nothing
     // may start inside that action.
-    if (busy_)
-        return;
+    if (!busy_)
+        RunCommand(id, code);
+    return 0;
+}
+
+// Runs the handler of a category button, a button or a link.
+void TMainForm::RunCommand(int id, int code) {
     for (const TToolButton& button : CategoryButtons)
         if (button.Command() == id)
             return ToolButtonClick(button);
@@ -302,78 +279,61 @@ void TMainForm::OnCommand(int id, int code) {
     }
 }
 
-LRESULT TMainForm::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom != Control(ControlId::ListView1))
-        return 0;
-    switch (header.code) {
-    case NM_CLICK:
-        ListView1Click();
-        return 0;
-    case LVN_ITEMCHANGED:
-        OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
-        return 0;
-    case LVN_ENDLABELEDITW:
-        // Accept the edit; the caption is never read back and the next rebuild replaces it.
-        return reinterpret_cast<const NMLVDISPINFOW&>(header).item.pszText != nullptr;
-    default:
-        return 0;
-    }
+// The focus is remembered when the window is left, and given back when it is activated again.
+TMainForm::TAnswer TMainForm::OnActivate(int state) {
+    if (state == WA_INACTIVE)
+        lastFocus_ = GetFocus();
+    return std::nullopt;
 }
 
-void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
-    // Only check marks matter (the state image), whatever changed them: the mouse, the space
-    // bar or a select button. Marks the program sets itself are written by their handler.
-    if (checkWritesSuspended_ || !(change.uChanged & LVIF_STATE) ||
-        !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
-        return;
-    if (change.iItem < 0)
-        ApplyChecks(CurrentCategory, ShownItems());
-    else
-        ApplyChecks(CurrentCategory, {ShownItem(change.iItem)});
-}
-
-LRESULT TMainForm::OnCtlColorStatic(HDC dc, HWND control) {
-    const TControlLayout* layout = LayoutOfWindow(control);
-    const bool link = layout && layout->Kind == TControlKind::Link;
-    SetTextColor(dc, !link              ? GetSysColor(COLOR_BTNTEXT)
-                     : IsHighContrast() ? GetSysColor(COLOR_HOTLIGHT)
-                                        : LinkColor);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); // system brush: not freed
-}
-
-void TMainForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    const auto picture = pictures_.find(static_cast<ControlId>(item.CtlID));
-    if (picture == pictures_.end() || !picture->second)
-        return;
-    BITMAP size{};
-    GetObjectW(picture->second.get(), sizeof(size), &size);
-    TMemoryDc source(CreateCompatibleDC(item.hDC));
-    TSelection selected(source.get(), picture->second.get());
-    const RECT& target = item.rcItem;
-    // The pictures are drawn on the button-face grey of a standard Windows page; that grey is
-    // left out, so they blend with the page whatever face colour the system uses.
-    FillRect(item.hDC, &target, GetSysColorBrush(COLOR_BTNFACE));
-    GdiTransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
-                      target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
-                      PictureBackground);
-}
-
-void TMainForm::OnDpiChanged(int dpi, const RECT& suggested) {
-    dpi_ = dpi;
-    ApplyDpi();
-    SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceControls();
-}
-
-void TMainForm::RestoreFocus() {
+TMainForm::TAnswer TMainForm::OnSetFocus() {
     HWND target = lastFocus_;
     if (!target || !IsChild(handle_, target) || !IsWindowVisible(target) ||
         !IsWindowEnabled(target))
         target = GetNextDlgTabItem(handle_, nullptr, FALSE);
     if (target)
         SetFocus(target);
+    return 0;
+}
+
+TMainForm::TAnswer TMainForm::OnClose() {
+    // Closing would pull the window from under the running action.
+    if (busy_)
+        return 0;
+    return std::nullopt;
+}
+
+TMainForm::TAnswer TMainForm::OnDestroy() {
+    if (iconLoader_)
+        iconLoader_->Close();
+    // A window that failed to be created ends no message loop.
+    if (created_)
+        PostQuitMessage(0);
+    return 0;
+}
+
+TMainForm::TAnswer TMainForm::OnNcDestroy() {
+    SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+    handle_ = nullptr;
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void TMainForm::FormCreate() {
+    AppDir = ExecutableFolder();
+    PrepareProgramIcons();
+    CreateCategoryButtons();
+    ScanProgramsFolders();
+    ToolButtonClick(CategoryButton(0));
+}
+
+void TMainForm::FormShow() {
+    SetActivePage(0);
+    SetEnabled(ControlId::Button4, true);
+    SetEnabled(ControlId::Button5, false);
+    SetVisible(ControlId::Button6, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -392,6 +352,13 @@ void TMainForm::CreateControls() {
                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
     ApplyDpi();
+}
+
+const TControlLayout* TMainForm::LayoutOfWindow(HWND control) const {
+    for (size_t i = 0; i < FormLayout.size(); ++i)
+        if (controls_[i] == control)
+            return &FormLayout[i];
+    return nullptr;
 }
 
 // The designed size, and larger where the texts need more room at this DPI.
@@ -421,6 +388,62 @@ void TMainForm::PlaceControls() {
     RECT client;
     GetClientRect(handle_, &client);
     ::PlaceControls(controls_, {client.right, client.bottom}, dpi_, fit_);
+}
+
+TMainForm::TAnswer TMainForm::OnSize() {
+    PlaceControls();
+    return 0;
+}
+
+TMainForm::TAnswer TMainForm::OnGetMinMaxInfo(MINMAXINFO& info) {
+    const SIZE minimum = MinimumSize();
+    info.ptMinTrackSize = {minimum.cx, minimum.cy};
+    return 0;
+}
+
+TMainForm::TAnswer TMainForm::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    ApplyDpi();
+    SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceControls();
+    return 0;
+}
+
+TMainForm::TAnswer TMainForm::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
+    // The common controls take new system colours only when told.
+    for (ControlId id : {ControlId::ToolBar1, ControlId::ListView1})
+        SendMessageW(Control(id), WM_SYSCOLORCHANGE, wParam, lParam);
+    InvalidateRect(handle_, nullptr, TRUE);
+    return std::nullopt;
+}
+
+TMainForm::TAnswer TMainForm::OnCtlColorStatic(HDC dc, HWND control) {
+    const TControlLayout* layout = LayoutOfWindow(control);
+    const bool link = layout && layout->Kind == TControlKind::Link;
+    SetTextColor(dc, !link              ? GetSysColor(COLOR_BTNTEXT)
+                     : IsHighContrast() ? GetSysColor(COLOR_HOTLIGHT)
+                                        : LinkColor);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); // system brush: not freed
+}
+
+TMainForm::TAnswer TMainForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    const auto picture = pictures_.find(static_cast<ControlId>(item.CtlID));
+    if (picture == pictures_.end() || !picture->second)
+        return TRUE;
+    BITMAP size{};
+    GetObjectW(picture->second.get(), sizeof(size), &size);
+    TMemoryDc source(CreateCompatibleDC(item.hDC));
+    TSelection selected(source.get(), picture->second.get());
+    const RECT& target = item.rcItem;
+    // The pictures are drawn on the button-face grey of a standard Windows page; that grey is
+    // left out, so they blend with the page whatever face colour the system uses.
+    FillRect(item.hDC, &target, GetSysColorBrush(COLOR_BTNFACE));
+    GdiTransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
+                      target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
+                      PictureBackground);
+    return TRUE;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -459,11 +482,6 @@ void TMainForm::SetVisible(ControlId id, bool visible) {
         MoveFocusAwayFrom(control);
 }
 
-void TMainForm::UpdateFinalPage() {
-    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
-}
-
 // Keeps the keyboard usable when the focused control (or its page) is disabled or hidden.
 void TMainForm::MoveFocusAwayFrom(HWND control) {
     HWND focus = GetFocus();
@@ -472,7 +490,135 @@ void TMainForm::MoveFocusAwayFrom(HWND control) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The program list
+// Handlers
+
+void TMainForm::TabSheet1Show() {
+    SetEnabled(ControlId::Button5, false);
+}
+
+void TMainForm::TabSheet2Show() {
+    SetVisible(ControlId::Button6, true);
+    SetEnabled(ControlId::Button5, true);
+    SetEnabled(ControlId::Button4, true);
+}
+
+// Next: from the welcome page to the categories, through them one by one, then to the final page.
+void TMainForm::Button4Click() {
+    if (activePage_ == 0)
+        SetActivePage(1);
+    else if (CurrentCategory == CategoryCount - 1)
+        SetActivePage(2);
+    else
+        ToolButtonClick(CategoryButton(CurrentCategory + 1));
+}
+
+// Back: the same way in reverse.
+void TMainForm::Button5Click() {
+    if (activePage_ == 2)
+        SetActivePage(1);
+    else if (CurrentCategory == 0)
+        SetActivePage(0);
+    else
+        ToolButtonClick(CategoryButton(CurrentCategory - 1));
+}
+
+// Done: straight to the final page.
+void TMainForm::Button6Click() {
+    SetActivePage(2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The category page
+
+// The program icons come from the shell's own small icon list, which the list shares; none has
+// arrived yet.
+void TMainForm::PrepareProgramIcons() {
+    ListView1().SetSmallImages(static_cast<HIMAGELIST>(shell_.SmallIconList()));
+    linkOverlay_ = shell_.LinkOverlay();
+}
+
+// The nine category buttons, each with its category's icon, all greyed.
+void TMainForm::CreateCategoryButtons() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ImageList2.reset(CommonControls().ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK,
+                                                       CategoryCount, 0));
+    for (int k = 0; k < CategoryCount; ++k) {
+        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
+                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
+        CommonControls().ImageList_ReplaceIcon(ImageList2.get(), -1, icon.get());
+    }
+    TToolBar toolbar = ToolBar1();
+    toolbar.SetImageList(ImageList2.get());
+    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
+    for (int k = CategoryCount - 1; k >= 0; --k) {
+        const TToolButton button{k};
+        toolbar.InsertButton(0, {button.Command(), k, "  " + CategoryNames[k] + "  ", true,
+                                 static_cast<DWORD_PTR>(k)});
+        CategoryButtons.push_back(button);
+    }
+    toolbar.AutoSize();
+}
+
+// Both Programs folders into the catalogue. The list shows the entries' names at once; their
+// icons are fetched in the background, once each, and what the entries say of themselves is read
+// beside them, for the suggestions.
+void TMainForm::ScanProgramsFolders() {
+    ScanStartMenu(shell_);
+    std::vector<std::string> paths;
+    for (const TStartMenu& entry : StartMenuItems)
+        paths.push_back(entry.Path);
+    icons_.Expect(paths.size());
+    rowOf_.assign(paths.size(), -1);
+    HWND window = handle_;
+    details_ = std::make_shared<TEntryDetails>(paths.size());
+    iconLoader_ = std::make_unique<TIconLoader>(
+        shell_, std::move(paths),
+        [window](size_t index, ItemIconInfo icon) {
+            PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
+        },
+        LookupStallLimit,
+        [details = details_, shell = &shell_](size_t index, const std::string& path) {
+            details->Read(*shell, index, path);
+        });
+}
+
+// Shows this category button pressed in, and greys the others.
+void TMainForm::PressCategoryButton(const TToolButton& pressed) {
+    TToolBar toolbar = ToolBar1();
+    for (const TToolButton& button : CategoryButtons)
+        toolbar.SetIndeterminate(button.Command(), true);
+    toolbar.SetIndeterminate(pressed.Command(), false);
+}
+
+// Lists the entries the current category may take, ticked where it has them. The entries whose
+// icons are still to come are looked up before the others.
+void TMainForm::FillProgramList() {
+    TListView list = ListView1();
+    std::vector<size_t> iconless;
+    {
+        TFlagScope suspended(checkWritesSuspended_);
+        list.SetRedraw(false);
+        list.Clear();
+        std::fill(rowOf_.begin(), rowOf_.end(), -1);
+        for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
+            const int row =
+                list.Append(Caption(StartMenuItems[entry.Index]), static_cast<LPARAM>(entry.Index),
+                            RowImage(icons_[entry.Index]));
+            list.SetChecked(row, entry.Checked);
+            rowOf_[entry.Index] = row;
+            if (!icons_[entry.Index])
+                iconless.push_back(entry.Index);
+        }
+        list.SetRedraw(true);
+    }
+    if (iconLoader_ && !iconless.empty())
+        iconLoader_->Prioritise(iconless);
+    // The list lays its items out anew from the first one and repaints once. (Switching the view
+    // to report and back does the same, but relays every item twice: ten times the fill.)
+    if (list.Count() > 0)
+        list.EnsureVisible(0);
+    InvalidateRect(list.Handle(), nullptr, TRUE);
+}
 
 TCheckedItem TMainForm::ShownItem(int row) const {
     const TListView list = ListView1();
@@ -499,9 +645,39 @@ TListImage TMainForm::RowImage(const std::optional<ItemIconInfo>& icon) const {
             icon && icon->IsLink ? linkOverlay_ : 0};
 }
 
-void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
-    if (!icons_.Take(index, icon))
+TMainForm::TAnswer TMainForm::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom != Control(ControlId::ListView1))
+        return 0;
+    switch (header.code) {
+    case NM_CLICK:
+        ListView1Click();
+        return 0;
+    case LVN_ITEMCHANGED:
+        OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+        return 0;
+    case LVN_ENDLABELEDITW:
+        // Accept the edit; the caption is never read back and the next rebuild replaces it.
+        return reinterpret_cast<const NMLVDISPINFOW&>(header).item.pszText != nullptr;
+    default:
+        return 0;
+    }
+}
+
+void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
+    // Only check marks matter (the state image), whatever changed them: the mouse, the space
+    // bar or a select button. Marks the program sets itself are written by their handler.
+    if (checkWritesSuspended_ || !(change.uChanged & LVIF_STATE) ||
+        !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
         return;
+    if (change.iItem < 0)
+        ApplyChecks(CurrentCategory, ShownItems());
+    else
+        ApplyChecks(CurrentCategory, {ShownItem(change.iItem)});
+}
+
+TMainForm::TAnswer TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
+    if (!icons_.Take(index, icon))
+        return 0;
     if (rowOf_[index] >= 0)
         ListView1().SetImage(rowOf_[index], RowImage(icon));
     if (IconsOutstanding() == 0 && suggestionWaiting_)
@@ -514,120 +690,17 @@ void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
             SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Handlers
 
-void TMainForm::FormCreate() {
-    AppDir = ExecutableFolder();
-    // The program icons come from the shell's own small icon list, which the list shares.
-    ListView1().SetSmallImages(static_cast<HIMAGELIST>(shell_.SmallIconList()));
-    linkOverlay_ = shell_.LinkOverlay();
-
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    ImageList2.reset(CommonControls().ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK,
-                                                       CategoryCount, 0));
-    for (int k = 0; k < CategoryCount; ++k) {
-        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
-                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
-        CommonControls().ImageList_ReplaceIcon(ImageList2.get(), -1, icon.get());
-    }
-    TToolBar toolbar = ToolBar1();
-    toolbar.SetImageList(ImageList2.get());
-    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
-    for (int k = CategoryCount - 1; k >= 0; --k) {
-        const TToolButton button{k};
-        toolbar.InsertButton(0, {button.Command(), k, "  " + CategoryNames[k] + "  ", true,
-                                 static_cast<DWORD_PTR>(k)});
-        CategoryButtons.push_back(button);
-    }
-    toolbar.AutoSize();
-
-    ScanStartMenu(shell_);
-    // Icons are fetched in the background, once each; the list shows names at once.
-    std::vector<std::string> paths;
-    for (const TStartMenu& entry : StartMenuItems)
-        paths.push_back(entry.Path);
-    icons_.Expect(paths.size());
-    rowOf_.assign(paths.size(), -1);
-    HWND window = handle_;
-    // What the entries say of themselves is read beside their icons, for the suggestions.
-    details_ = std::make_shared<TEntryDetails>(paths.size());
-    iconLoader_ = std::make_unique<TIconLoader>(
-        shell_, std::move(paths),
-        [window](size_t index, ItemIconInfo icon) {
-            PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
-        },
-        LookupStallLimit,
-        [details = details_, shell = &shell_](size_t index, const std::string& path) {
-            details->Read(*shell, index, path);
-        });
-    ToolButtonClick(CategoryButton(0));
-}
-
-void TMainForm::FormShow() {
-    SetActivePage(0);
-    SetEnabled(ControlId::Button4, true);
-    SetEnabled(ControlId::Button5, false);
-    SetVisible(ControlId::Button6, true);
-}
-
-void TMainForm::TabSheet1Show() {
-    SetEnabled(ControlId::Button5, false);
-}
-
-void TMainForm::TabSheet2Show() {
-    SetVisible(ControlId::Button6, true);
-    SetEnabled(ControlId::Button5, true);
-    SetEnabled(ControlId::Button4, true);
-}
-
-void TMainForm::TabSheet3Show() {
-    SetEnabled(ControlId::Button4, false);
-    SetVisible(ControlId::Button6, false);
-    UpdateFinalPage();
-    // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
-    const std::string backup = DefaultBackupFolder(shell_, AppDir);
-    if (!shell_.FolderExists(backup))
-        shell_.CreateFolder(backup);
-    SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
-}
-
 void TMainForm::ToolButtonClick(const TToolButton& sender) {
     CurrentCategory = sender.Tag;
     TWaitCursor wait;
-    TToolBar toolbar = ToolBar1();
-    for (const TToolButton& button : CategoryButtons)
-        toolbar.SetIndeterminate(button.Command(), true);
-    toolbar.SetIndeterminate(sender.Command(), false);
-
-    TListView list = ListView1();
-    std::vector<size_t> iconless;
-    {
-        TFlagScope suspended(checkWritesSuspended_);
-        list.SetRedraw(false);
-        list.Clear();
-        std::fill(rowOf_.begin(), rowOf_.end(), -1);
-        for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
-            const int row =
-                list.Append(Caption(StartMenuItems[entry.Index]), static_cast<LPARAM>(entry.Index),
-                            RowImage(icons_[entry.Index]));
-            list.SetChecked(row, entry.Checked);
-            rowOf_[entry.Index] = row;
-            if (!icons_[entry.Index])
-                iconless.push_back(entry.Index);
-        }
-        list.SetRedraw(true);
-    }
-    // The entries this page lists are looked up before the others.
-    if (iconLoader_ && !iconless.empty())
-        iconLoader_->Prioritise(iconless);
-    // The list lays its items out anew from the first one and repaints once. (Switching the view
-    // to report and back does the same, but relays every item twice: ten times the fill.)
-    if (list.Count() > 0)
-        list.EnsureVisible(0);
-    InvalidateRect(list.Handle(), nullptr, TRUE);
+    PressCategoryButton(sender);
+    FillProgramList();
 }
 
 void TMainForm::ListView1Click() {
@@ -644,26 +717,41 @@ void TMainForm::Button3Click() {
     ListView1Click();
 }
 
-void TMainForm::Button4Click() {
-    if (activePage_ == 0)
-        SetActivePage(1);
-    else if (CurrentCategory == CategoryCount - 1)
-        SetActivePage(2);
-    else
-        ToolButtonClick(CategoryButton(CurrentCategory + 1));
+// Suggests a category for every entry without one, once every entry's details are in (or given
+// up); until then the hourglass shows.
+void TMainForm::Button10Click() {
+    if (IconsOutstanding() > 0) {
+        suggestionWaiting_ = true;
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return;
+    }
+    suggestionWaiting_ = false;
+    const TSuggestionRun run = SuggestCategories(
+        shell_, details_ ? details_->Facts() : std::vector<TEntryFacts>{}, EarlierChoices(shell_));
+    ToolButtonClick(CategoryButton(CurrentCategory));
+    shell_.ShowMessage(SuggestionReport(run));
 }
 
-void TMainForm::Button5Click() {
-    if (activePage_ == 2)
-        SetActivePage(1);
-    else if (CurrentCategory == 0)
-        SetActivePage(0);
-    else
-        ToolButtonClick(CategoryButton(CurrentCategory - 1));
+// ---------------------------------------------------------------------------------------------
+// The final page
+
+void TMainForm::UpdateFinalPage() {
+    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
 }
 
-void TMainForm::Button6Click() {
-    SetActivePage(2);
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void TMainForm::TabSheet3Show() {
+    SetEnabled(ControlId::Button4, false);
+    SetVisible(ControlId::Button6, false);
+    UpdateFinalPage();
+    // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
+    const std::string backup = DefaultBackupFolder(shell_, AppDir);
+    if (!shell_.FolderExists(backup))
+        shell_.CreateFolder(backup);
+    SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
 }
 
 void TMainForm::Button7Click() {
@@ -702,21 +790,6 @@ void TMainForm::Button9Click() {
     if (result.Found)
         SetEnabled(ControlId::Button8, true);
     shell_.ShowMessage(UndoReport(result));
-}
-
-// Suggests a category for every entry without one, once every entry's details are in (or given
-// up); until then the hourglass shows.
-void TMainForm::Button10Click() {
-    if (IconsOutstanding() > 0) {
-        suggestionWaiting_ = true;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return;
-    }
-    suggestionWaiting_ = false;
-    const TSuggestionRun run = SuggestCategories(
-        shell_, details_ ? details_->Facts() : std::vector<TEntryFacts>{}, EarlierChoices(shell_));
-    ToolButtonClick(CategoryButton(CurrentCategory));
-    shell_.ShowMessage(SuggestionReport(run));
 }
 
 void TMainForm::Label10Click() {

@@ -76,63 +76,84 @@ public:
     }
 
 private:
+    // What a message handler answers: the message's result, or nothing for the default handling.
+    using TAnswer = std::optional<LRESULT>;
+
+    // The window's life and its messages.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    TAnswer HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs `action`; a failure is shown in the standard error box instead of propagating.
     template <class Action> void Guarded(Action&& action);
     void ReportFailure(const std::string& what);
+    TAnswer OnCreate();
+    TAnswer OnSetCursor(HWND over, UINT hitTest);
+    TAnswer OnCommand(int id, int code);
+    void RunCommand(int id, int code);
+    TAnswer OnActivate(int state);
+    TAnswer OnSetFocus();
+    TAnswer OnClose();
+    TAnswer OnDestroy();
+    TAnswer OnNcDestroy();
 
-    // Window set-up and layout.
+    // The controls: created from the layout table, placed, scaled, coloured and drawn.
     void CreateControls();
     void ApplyDpi();
     void PlaceControls();
     SIZE MinimumSize() const;
     const TControlLayout* LayoutOfWindow(HWND control) const;
+    TAnswer OnSize();
+    TAnswer OnGetMinMaxInfo(MINMAXINFO& info);
+    TAnswer OnDpiChanged(int dpi, const RECT& suggested);
+    TAnswer OnSysColorChange(WPARAM wParam, LPARAM lParam);
+    TAnswer OnCtlColorStatic(HDC dc, HWND control);
+    TAnswer OnDrawItem(const DRAWITEMSTRUCT& item);
 
-    // Messages.
-    void OnCommand(int id, int code);
-    LRESULT OnNotify(const NMHDR& header);
-    void OnListItemChanged(const NMLISTVIEW& change);
-    LRESULT OnCtlColorStatic(HDC dc, HWND control);
-    void OnDrawItem(const DRAWITEMSTRUCT& item);
-    void OnDpiChanged(int dpi, const RECT& suggested);
-    void RestoreFocus();
-
-    // Pages and buttons.
+    // The pages and the buttons under them.
     void SetActivePage(int page);
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
     void MoveFocusAwayFrom(HWND control);
-    // The undo button, enabled while a journal holds moves not yet undone, and the line saying
-    // what the distribution will move.
-    void UpdateFinalPage();
 
-    // The category buttons and the program list.
+    // The category page.
     TToolBar ToolBar1() const { return TToolBar(Control(ControlId::ToolBar1)); }
     TListView ListView1() const { return TListView(Control(ControlId::ListView1)); }
+    void PrepareProgramIcons();
+    void CreateCategoryButtons();
+    void ScanProgramsFolders();
+    void PressCategoryButton(const TToolButton& pressed);
+    void FillProgramList();
     std::vector<TCheckedItem> ShownItems() const;
     TCheckedItem ShownItem(int row) const;
     void SetAllChecks(bool checked);
     TListImage RowImage(const std::optional<ItemIconInfo>& icon) const;
-    void OnIconArrived(size_t index, const ItemIconInfo& icon);
+    TAnswer OnNotify(const NMHDR& header);
+    void OnListItemChanged(const NMLISTVIEW& change);
+    TAnswer OnIconArrived(size_t index, const ItemIconInfo& icon);
 
-    // Handlers.
+    // The final page: the undo button, enabled while a journal holds moves
+    // not yet undone, and the line saying what the distribution will move.
+    void UpdateFinalPage();
+
+    // Handlers of the window.
     void FormCreate();
     void FormShow();
+    // Handlers of the pages and of Next, Back and Done.
     void TabSheet1Show();
     void TabSheet2Show();
-    void TabSheet3Show();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    // Handlers of the category page.
     void ToolButtonClick(const TToolButton& sender);
     void ListView1Click();
     void Button2Click();
     void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
+    void Button10Click();
+    // Handlers of the final page.
+    void TabSheet3Show();
     void Button7Click();
     void Button8Click();
     void Button9Click();
-    void Button10Click();
     void Label10Click();
     void Label13Click();
 
