@@ -1,5 +1,8 @@
 // The main window: a three-page wizard that assigns the Start menu's entries to categories,
-// backs up both Programs folders and moves the assigned entries into category folders.
+// backs up both Programs folders and moves the assigned entries into category folders. Its source
+// is split by theme: UMainForm.cpp the window's life and its messages, UMainFormLayout.cpp its
+// controls' layout and look, UMainFormPages.cpp the pages and Next, Back and Done,
+// UMainFormCategories.cpp the category page and UMainFormFinal.cpp the final page.
 #pragma once
 
 #include "catalogue/catalogue.h"
@@ -79,7 +82,7 @@ private:
     // What a message handler answers: the message's result, or nothing for the default handling.
     using TAnswer = std::optional<LRESULT>;
 
-    // The window's life and its messages.
+    // The window's life and its messages (UMainForm.cpp).
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     TAnswer HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs `action`; a failure is shown in the standard error box instead of propagating.
@@ -95,7 +98,8 @@ private:
     TAnswer OnDestroy();
     TAnswer OnNcDestroy();
 
-    // The controls: created from the layout table, placed, scaled, coloured and drawn.
+    // The controls: created from the layout table, placed, scaled, coloured and drawn
+    // (UMainFormLayout.cpp).
     void CreateControls();
     void ApplyDpi();
     void PlaceControls();
@@ -108,13 +112,13 @@ private:
     TAnswer OnCtlColorStatic(HDC dc, HWND control);
     TAnswer OnDrawItem(const DRAWITEMSTRUCT& item);
 
-    // The pages and the buttons under them.
+    // The pages and the buttons under them (UMainFormPages.cpp).
     void SetActivePage(int page);
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
     void MoveFocusAwayFrom(HWND control);
 
-    // The category page.
+    // The category page (UMainFormCategories.cpp).
     TToolBar ToolBar1() const { return TToolBar(Control(ControlId::ToolBar1)); }
     TListView ListView1() const { return TListView(Control(ControlId::ListView1)); }
     void PrepareProgramIcons();
@@ -130,26 +134,26 @@ private:
     void OnListItemChanged(const NMLISTVIEW& change);
     TAnswer OnIconArrived(size_t index, const ItemIconInfo& icon);
 
-    // The final page: the undo button, enabled while a journal holds moves
+    // The final page (UMainFormFinal.cpp): the undo button, enabled while a journal holds moves
     // not yet undone, and the line saying what the distribution will move.
     void UpdateFinalPage();
 
-    // Handlers of the window.
+    // Handlers of the window (UMainForm.cpp).
     void FormCreate();
     void FormShow();
-    // Handlers of the pages and of Next, Back and Done.
+    // Handlers of the pages and of Next, Back and Done (UMainFormPages.cpp).
     void TabSheet1Show();
     void TabSheet2Show();
     void Button4Click();
     void Button5Click();
     void Button6Click();
-    // Handlers of the category page.
+    // Handlers of the category page (UMainFormCategories.cpp).
     void ToolButtonClick(const TToolButton& sender);
     void ListView1Click();
     void Button2Click();
     void Button3Click();
     void Button10Click();
-    // Handlers of the final page.
+    // Handlers of the final page (UMainFormFinal.cpp).
     void TabSheet3Show();
     void Button7Click();
     void Button8Click();
