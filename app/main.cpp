@@ -1,6 +1,7 @@
 // Orvane's entry: the main window over the real Windows shell, and the message loop.
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
+#include "ui/single_instance.h"
 #include "win32/common_controls.h"
 #include "win32/handles.h"
 #include "win32/system.h"
@@ -9,20 +10,6 @@
 #include <windows.h>
 
 #include <exception>
-#include <string>
-
-namespace {
-
-// The name of the mark one running Orvane leaves for this user in this logon session.
-std::wstring InstanceMarkName() {
-    wchar_t user[256] = {};
-    DWORD length = 256;
-    if (!GetUserNameW(user, &length))
-        user[0] = L'\0';
-    return std::wstring(L"Local\\Orvane.") + user;
-}
-
-} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // The program runs with the highest rights the user has, often from a downloads folder: no
@@ -30,11 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // system DLLs load by name are loaded from System32 first.
     RestrictDllSearch();
     PreloadSystemLibraries();
-    // One Orvane at a time: a second one's catalogue would go stale as soon as either distributes.
-    // It brings the first one's window to the front instead. (A mark with no window behind it,
-    // however it came about, does not keep Orvane from starting.)
-    const TKernelHandle mark(CreateMutexW(nullptr, FALSE, InstanceMarkName().c_str()));
-    if (GetLastError() == ERROR_ALREADY_EXISTS && ActivateRunningForm(3000))
+    // One Orvane at a time: a second one brings the first one's window to the front instead.
+    if (BroughtRunningOrvaneForward())
         return 0;
     // COM for the shell's copy, move and open operations, on this one UI thread.
     TComScope com;

@@ -479,8 +479,8 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
     TVariant desktop;
     long window = 0;
     TComPtr<IDispatch> found;
-    if (windows->FindWindowSW(desktop.get(), desktop.get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                              found.put()) != S_OK ||
+    if (windows->FindWindowSW(&desktop.get(), &desktop.get(), SWC_DESKTOP, &window,
+                              SWFO_NEEDDISPATCH, found.put()) != S_OK ||
         !found)
         return false;
     TComPtr<IServiceProvider> services;
@@ -501,11 +501,11 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
         return false;
     const TBstr file(SysAllocString(Widen(target).c_str()));
     TVariant none, operation, show;
-    (*operation).vt = VT_BSTR;
-    (*operation).bstrVal = SysAllocString(L"open"); // freed with the variant
-    (*show).vt = VT_I4;
-    (*show).lVal = SW_SHOWNORMAL;
-    const HRESULT result = shell->ShellExecute(file.get(), *none, *none, *operation, *show);
+    if (!file || !operation.SetString(L"open"))
+        return false;
+    show.SetInt(SW_SHOWNORMAL);
+    const HRESULT result =
+        shell->ShellExecute(file.get(), none.get(), none.get(), operation.get(), show.get());
     return SUCCEEDED(result);
 }
 

@@ -1,80 +1,16 @@
+// TMainForm's life and its messages: the window created and destroyed, each message handed to its
+// member, the commands to their handlers, the cursor, focus, and FormCreate and FormShow.
 #include "ui/UMainForm.h"
 
-#include "actions/backup.h"
-#include "actions/distribution.h"
-#include "actions/earlier_choices.h"
-#include "actions/undo.h"
-#include "catalogue/scan.h"
-#include "catalogue/suggest.h"
 #include "texts/texts.h"
+#include "ui/UMainFormInternal.h"
 #include "ui/controls.h"
-#include "ui/icon_loader.h"
 #include "ui/pages.h"
 #include "ui/resources/resource.h"
-#include "win32/common_controls.h"
 #include "win32/system.h"
 #include "win32/text.h"
 
-#include <algorithm>
 #include <stdexcept>
-
-namespace {
-
-constexpr const wchar_t* FormClass = L"TMainForm";
-constexpr int FirstCategoryCommand = 1000; // toolbar command of category k: 1000 + k
-// Posted by the icon loader: wParam the catalogue index, lParam PackIcon's value.
-constexpr UINT WM_ICONARRIVED = WM_APP + 1;
-
-LPARAM PackIcon(const ItemIconInfo& icon) {
-    return (static_cast<LPARAM>(icon.Image + 1) << 1) | (icon.IsLink ? 1 : 0);
-}
-
-ItemIconInfo UnpackIcon(LPARAM packed) {
-    return {static_cast<int>(packed >> 1) - 1, (packed & 1) != 0};
-}
-constexpr int ImageSize = 16; // category and program icons
-
-// Whether the user chose a high-contrast scheme, whose colours links must keep to.
-bool IsHighContrast() {
-    HIGHCONTRASTW contrast{sizeof(contrast)};
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
-
-ControlId PageId(int page) {
-    return static_cast<ControlId>(static_cast<int>(ControlId::TabSheet1) + page);
-}
-
-// Sets a flag for the lifetime of this object.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-    ~TFlagScope() { flag_ = old_; }
-
-private:
-    bool& flag_;
-    bool old_;
-};
-
-// The hourglass cursor while this object lives; the previous cursor comes back even when the work
-// in between throws.
-class TWaitCursor {
-public:
-    TWaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-    ~TWaitCursor() { SetCursor(old_); }
-
-private:
-    HCURSOR old_; // shared system cursor: never destroyed
-};
-
-} // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Window life and messages
 
 void ProcessMessage(const TMainForm& form, MSG& message) {
     if (form.Handle() && IsDialogMessageW(form.Handle(), &message))
@@ -116,15 +52,18 @@ TMainForm::~TMainForm() {
         DestroyWindow(handle_);
 }
 
-HWND TMainForm::Control(ControlId id) const {
-    return id == ControlId::Form ? handle_ : controls_[LayoutIndex(id)];
+void TMainForm::Show(int showCommand) {
+    if (!shown_) {
+        shown_ = true;
+        Guarded([&] { TabSheet3Show(); });
+        Guarded([&] { FormShow(); });
+    }
+    ShowWindow(handle_, showCommand);
+    UpdateWindow(handle_);
 }
 
-const TControlLayout* TMainForm::LayoutOfWindow(HWND control) const {
-    for (size_t i = 0; i < FormLayout.size(); ++i)
-        if (controls_[i] == control)
-            return &FormLayout[i];
-    return nullptr;
+HWND TMainForm::Control(ControlId id) const {
+    return id == ControlId::Form ? handle_ : controls_[LayoutIndex(id)];
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -138,103 +77,49 @@ LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
     auto* form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = 0;
-    form->Guarded([&] { result = form->HandleMessage(hwnd, message, wParam, lParam); });
-    return result;
+    // A failure has been shown in the error box: the message counts as handled.
+    TAnswer answer = 0;
+    form->Guarded([&] { answer = form->HandleMessage(message, wParam, lParam); });
+    return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+TMainForm::TAnswer TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        try {
-            CreateControls();
-        } catch (const std::exception& e) {
-            creationFailure_ = e.what();
-            return -1;
-        }
-        created_ = true;
-        FormCreate();
-        return 0;
+        return OnCreate();
     case WM_SIZE:
-        PlaceControls();
-        return 0;
+        return OnSize();
     case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_GETMINMAXINFO: {
-        auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-        const SIZE minimum = MinimumSize();
-        info.ptMinTrackSize = {minimum.cx, minimum.cy};
-        return 0;
-    }
+        return OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_SETCURSOR: {
-        const auto* control = LayoutOfWindow(reinterpret_cast<HWND>(wParam));
-        if (LOWORD(lParam) == HTCLIENT) {
-            if (control && control->Kind == TControlKind::Link) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
-            }
-            // A suggestion waits for the details: the hourglass, though the window answers.
-            if (suggestionWaiting_) {
-                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-                return TRUE;
-            }
-            // Working in the background: the arrow with the hourglass, over the whole window.
-            if (IconsOutstanding() > 0) {
-                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
-                return TRUE;
-            }
-        }
-        if (reinterpret_cast<HWND>(wParam) != hwnd)
-            return FALSE; // a child sets its own cursor
-        break;
-    }
+        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
     case WM_ICONARRIVED:
-        OnIconArrived(static_cast<size_t>(wParam), UnpackIcon(lParam));
-        return 0;
+        return OnIconArrived(static_cast<size_t>(wParam), UnpackIcon(lParam));
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE)
-            lastFocus_ = GetFocus();
-        break;
+        return OnActivate(LOWORD(wParam));
     case WM_SETFOCUS:
-        RestoreFocus();
-        return 0;
+        return OnSetFocus();
     case WM_CLOSE:
-        // Closing would pull the window from under the running action.
-        if (busy_)
-            return 0;
-        break;
+        return OnClose();
     case WM_SYSCOLORCHANGE:
-        // The common controls take new system colours only when told.
-        for (ControlId id : {ControlId::ToolBar1, ControlId::ListView1})
-            SendMessageW(Control(id), WM_SYSCOLORCHANGE, wParam, lParam);
-        InvalidateRect(hwnd, nullptr, TRUE);
-        break;
+        return OnSysColorChange(wParam, lParam);
     case WM_DESTROY:
-        if (iconLoader_)
-            iconLoader_->Close();
-        // A window that failed to be created ends no message loop.
-        if (created_)
-            PostQuitMessage(0);
-        return 0;
+        return OnDestroy();
     case WM_NCDESTROY:
-        handle_ = nullptr;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
+        return OnNcDestroy();
     default:
-        break;
+        return std::nullopt;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 template <class Action> void TMainForm::Guarded(Action&& action) {
@@ -256,23 +141,50 @@ void TMainForm::ReportFailure(const std::string& what) {
                     MB_OK | MB_ICONERROR);
 }
 
-void TMainForm::Show(int showCommand) {
-    if (!shown_) {
-        shown_ = true;
-        Guarded([&] { TabSheet3Show(); });
-        Guarded([&] { FormShow(); });
+TMainForm::TAnswer TMainForm::OnCreate() {
+    try {
+        CreateControls();
+    } catch (const std::exception& e) {
+        creationFailure_ = e.what();
+        return -1;
     }
-    ShowWindow(handle_, showCommand);
-    UpdateWindow(handle_);
+    created_ = true;
+    FormCreate();
+    return 0;
 }
 
-void TMainForm::OnCommand(int id, int code) {
+// The hand over links. While a suggestion waits for the details, the hourglass, though the window
+// answers; while the icons and details are read in the background, the arrow with the hourglass,
+// over the whole window. Otherwise a child sets its own cursor, and the window the class's arrow.
+TMainForm::TAnswer TMainForm::OnSetCursor(HWND over, UINT hitTest) {
+    if (hitTest == HTCLIENT) {
+        const TControlLayout* control = LayoutOfWindow(over);
+        const wchar_t* cursor = control && control->Kind == TControlKind::Link ? IDC_HAND
+                                : suggestionWaiting_                           ? IDC_WAIT
+                                : IconsOutstanding() > 0                       ? IDC_APPSTARTING
+                                                                               : nullptr;
+        if (cursor) {
+            SetCursor(LoadCursorW(nullptr, cursor));
+            return TRUE;
+        }
+    }
+    if (over != handle_)
+        return FALSE;
+    return std::nullopt;
+}
+
+TMainForm::TAnswer TMainForm::OnCommand(int id, int code) {
     // While the shell copies or moves, its dialogs let this window's messages through: nothing
     // may start inside that action.
-    if (busy_)
-        return;
+    if (!busy_)
+        RunCommand(id, code);
+    return 0;
+}
+
+// Runs the handler of a category button, a button or a link.
+void TMainForm::RunCommand(int id, int code) {
     for (const TToolButton& button : CategoryButtons)
-        if (button.Command == id)
+        if (button.Command() == id)
             return ToolButtonClick(button);
     // Buttons send BN_CLICKED, links STN_CLICKED (both 0). IDOK and IDCANCEL, which Enter and
     // Escape produce, are deliberately not handled: the window has no default or cancel button.
@@ -306,243 +218,43 @@ void TMainForm::OnCommand(int id, int code) {
     }
 }
 
-LRESULT TMainForm::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom != Control(ControlId::ListView1))
-        return 0;
-    switch (header.code) {
-    case NM_CLICK:
-        ListView1Click();
-        return 0;
-    case LVN_ITEMCHANGED:
-        OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
-        return 0;
-    case LVN_ENDLABELEDITW:
-        // Accept the edit; the caption is never read back and the next rebuild replaces it.
-        return reinterpret_cast<const NMLVDISPINFOW&>(header).item.pszText != nullptr;
-    default:
-        return 0;
-    }
+// The focus is remembered when the window is left, and given back when it is activated again.
+TMainForm::TAnswer TMainForm::OnActivate(int state) {
+    if (state == WA_INACTIVE)
+        lastFocus_ = GetFocus();
+    return std::nullopt;
 }
 
-void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
-    // Only check marks matter (the state image), whatever changed them: the mouse, the space
-    // bar or a select button. Marks the program sets itself are written by their handler.
-    if (checkWritesSuspended_ || !(change.uChanged & LVIF_STATE) ||
-        !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
-        return;
-    if (change.iItem < 0)
-        ApplyChecks(CurrentCategory, ShownItems());
-    else
-        ApplyChecks(CurrentCategory, {ShownItem(change.iItem)});
-}
-
-LRESULT TMainForm::OnCtlColorStatic(HDC dc, HWND control) {
-    const TControlLayout* layout = LayoutOfWindow(control);
-    const bool link = layout && layout->Kind == TControlKind::Link;
-    SetTextColor(dc, !link              ? GetSysColor(COLOR_BTNTEXT)
-                     : IsHighContrast() ? GetSysColor(COLOR_HOTLIGHT)
-                                        : LinkColor);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); // system brush: not freed
-}
-
-void TMainForm::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    const auto picture = pictures_.find(static_cast<ControlId>(item.CtlID));
-    if (picture == pictures_.end() || !picture->second)
-        return;
-    BITMAP size{};
-    GetObjectW(picture->second.get(), sizeof(size), &size);
-    TMemoryDc source(CreateCompatibleDC(item.hDC));
-    TSelection selected(source.get(), picture->second.get());
-    const RECT& target = item.rcItem;
-    // The pictures are drawn on the button-face grey of a standard Windows page; that grey is
-    // left out, so they blend with the page whatever face colour the system uses.
-    FillRect(item.hDC, &target, GetSysColorBrush(COLOR_BTNFACE));
-    GdiTransparentBlt(item.hDC, target.left, target.top, target.right - target.left,
-                      target.bottom - target.top, source.get(), 0, 0, size.bmWidth, size.bmHeight,
-                      PictureBackground);
-}
-
-void TMainForm::OnDpiChanged(int dpi, const RECT& suggested) {
-    dpi_ = dpi;
-    ApplyDpi();
-    SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceControls();
-}
-
-void TMainForm::RestoreFocus() {
+TMainForm::TAnswer TMainForm::OnSetFocus() {
     HWND target = lastFocus_;
     if (!target || !IsChild(handle_, target) || !IsWindowVisible(target) ||
         !IsWindowEnabled(target))
         target = GetNextDlgTabItem(handle_, nullptr, FALSE);
     if (target)
         SetFocus(target);
+    return 0;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Controls and layout
-
-void TMainForm::CreateControls() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (size_t i = 0; i < FormLayout.size(); ++i) {
-        const TControlLayout& layout = FormLayout[i];
-        const bool hidden =
-            layout.Kind == TControlKind::TabSheet && layout.Id != PageId(activePage_);
-        controls_[i] = CreateControl(layout, Control(layout.Parent), hidden);
-        if (layout.Kind == TControlKind::Picture)
-            pictures_[layout.Id].reset(
-                static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(layout.Resource),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    }
-    ApplyDpi();
+TMainForm::TAnswer TMainForm::OnClose() {
+    // Closing would pull the window from under the running action.
+    if (busy_)
+        return 0;
+    return std::nullopt;
 }
 
-// The designed size, and larger where the texts need more room at this DPI.
-SIZE TMainForm::MinimumSize() const {
-    return {Scale(FormDesignSize.cx, dpi_) + fit_.FormGrowth.cx,
-            Scale(FormDesignSize.cy, dpi_) + fit_.FormGrowth.cy};
+TMainForm::TAnswer TMainForm::OnDestroy() {
+    if (iconLoader_)
+        iconLoader_->Close();
+    // A window that failed to be created ends no message loop.
+    if (created_)
+        PostQuitMessage(0);
+    return 0;
 }
 
-// Fonts and other DPI-dependent sizes that are not positions. The old fonts are freed only after
-// every control has been given its new one.
-void TMainForm::ApplyDpi() {
-    TFontCache fonts(dpi_);
-    for (size_t i = 0; i < FormLayout.size(); ++i)
-        if (FormLayout[i].FontPx)
-            SendMessageW(controls_[i], WM_SETFONT,
-                         reinterpret_cast<WPARAM>(fonts.Get(
-                             FormLayout[i].FontPx, FormLayout[i].Kind == TControlKind::Link)),
-                         TRUE);
-    fonts_ = std::move(fonts);
-    ListView_SetColumnWidth(Control(ControlId::ListView1), 0, Scale(ListColumnWidth, dpi_));
-    fit_ = FitTexts(controls_, dpi_);
-}
-
-void TMainForm::PlaceControls() {
-    if (!controls_.back())
-        return; // WM_SIZE during creation, before the controls exist
-    RECT client;
-    GetClientRect(handle_, &client);
-    ::PlaceControls(controls_, {client.right, client.bottom}, dpi_, fit_);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Pages and buttons
-
-void TMainForm::SetActivePage(int page) {
-    if (page == activePage_)
-        return;
-    suggestionWaiting_ = false; // a suggestion the user left the page before is not made
-    HWND previous = Control(PageId(activePage_));
-    ShowWindow(Control(PageId(page)), SW_SHOW);
-    ShowWindow(previous, SW_HIDE);
-    activePage_ = page;
-    MoveFocusAwayFrom(previous);
-    switch (page) {
-    case 0:
-        return TabSheet1Show();
-    case 1:
-        return TabSheet2Show();
-    default:
-        return TabSheet3Show();
-    }
-}
-
-void TMainForm::SetEnabled(ControlId id, bool enabled) {
-    HWND control = Control(id);
-    EnableWindow(control, enabled);
-    if (!enabled)
-        MoveFocusAwayFrom(control);
-}
-
-void TMainForm::SetVisible(ControlId id, bool visible) {
-    HWND control = Control(id);
-    ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
-    if (!visible)
-        MoveFocusAwayFrom(control);
-}
-
-void TMainForm::UpdateFinalPage() {
-    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
-}
-
-// Keeps the keyboard usable when the focused control (or its page) is disabled or hidden.
-void TMainForm::MoveFocusAwayFrom(HWND control) {
-    HWND focus = GetFocus();
-    if (focus && (focus == control || IsChild(control, focus)))
-        SetFocus(GetNextDlgTabItem(handle_, control, FALSE));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The program list
-
-TCheckedItem TMainForm::ShownItem(int item) const {
-    HWND list = Control(ControlId::ListView1);
-    LVITEMW data{};
-    data.mask = LVIF_PARAM;
-    data.iItem = item;
-    ListView_GetItem(list, &data);
-    return {static_cast<size_t>(data.lParam), ListView_GetCheckState(list, item) != 0};
-}
-
-std::vector<TCheckedItem> TMainForm::ShownItems() const {
-    std::vector<TCheckedItem> items;
-    const int count = ListView_GetItemCount(Control(ControlId::ListView1));
-    for (int item = 0; item < count; ++item)
-        items.push_back(ShownItem(item));
-    return items;
-}
-
-void TMainForm::SetAllChecks(bool checked) {
-    TFlagScope suspended(checkWritesSuspended_);
-    ListView_SetItemState(Control(ControlId::ListView1), -1, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1),
-                          LVIS_STATEIMAGEMASK);
-}
-
-size_t TMainForm::IconsOutstanding() const {
-    return icons_.size() - iconsArrived_;
-}
-
-// Sets a list item's image and overlay from an entry's icon: none until it has arrived, and the
-// link overlay on a shortcut.
-void TMainForm::SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const {
-    item.mask |= LVIF_IMAGE | LVIF_STATE;
-    item.iImage = icon && icon->Image >= 0 ? icon->Image : I_IMAGENONE;
-    item.state = INDEXTOOVERLAYMASK(icon && icon->IsLink ? linkOverlay_ : 0);
-    item.stateMask = LVIS_OVERLAYMASK;
-}
-
-void TMainForm::ShowIcon(int row, const ItemIconInfo& icon) {
-    LVITEMW item{};
-    item.iItem = row;
-    SetItemIcon(item, icon);
-    ListView_SetItem(Control(ControlId::ListView1), &item);
-}
-
-void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
-    if (index >= icons_.size())
-        return;
-    std::optional<ItemIconInfo>& known = icons_[index];
-    // A lookup given up as stalled arrives without an icon; its late answer may still fill it in.
-    if (known && (known->Image >= 0 || icon.Image < 0))
-        return;
-    if (!known)
-        ++iconsArrived_;
-    known = icon;
-    if (rowOf_[index] >= 0)
-        ShowIcon(rowOf_[index], icon);
-    if (IconsOutstanding() == 0 && suggestionWaiting_)
-        Button10Click();
-    if (IconsOutstanding() == 0) {
-        // The cursor goes back to what the window under it shows.
-        POINT at;
-        HWND under = GetCursorPos(&at) ? WindowFromPoint(at) : nullptr;
-        if (under && (under == handle_ || IsChild(handle_, under)))
-            SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
-                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    }
+TMainForm::TAnswer TMainForm::OnNcDestroy() {
+    SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+    handle_ = nullptr;
+    return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -550,56 +262,9 @@ void TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
 
 void TMainForm::FormCreate() {
     AppDir = ExecutableFolder();
-    // The program icons come from the shell's own small icon list, which the list shares.
-    ListView_SetImageList(Control(ControlId::ListView1),
-                          static_cast<HIMAGELIST>(shell_.SmallIconList()), LVSIL_SMALL);
-    linkOverlay_ = shell_.LinkOverlay();
-
-    HWND toolbar = Control(ControlId::ToolBar1);
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    ImageList2.reset(CommonControls().ImageList_Create(ImageSize, ImageSize, ILC_COLOR32 | ILC_MASK,
-                                                       CategoryCount, 0));
-    for (int k = 0; k < CategoryCount; ++k) {
-        TIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_CATEGORY_0 + k),
-                                                 IMAGE_ICON, ImageSize, ImageSize, 0)));
-        CommonControls().ImageList_ReplaceIcon(ImageList2.get(), -1, icon.get());
-    }
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList2.get()));
-
-    // Each button goes in front of the previous ones, so the bar reads 0 to 8 from the left.
-    for (int k = CategoryCount - 1; k >= 0; --k) {
-        const std::wstring caption = Widen("  " + CategoryNames[k] + "  ");
-        TBBUTTON button{};
-        button.iBitmap = k;
-        button.idCommand = FirstCategoryCommand + k;
-        button.fsState = TBSTATE_ENABLED | TBSTATE_INDETERMINATE;
-        button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
-        button.dwData = static_cast<DWORD_PTR>(k);
-        button.iString = reinterpret_cast<INT_PTR>(caption.c_str()); // the toolbar copies it
-        SendMessageW(toolbar, TB_INSERTBUTTONW, 0, reinterpret_cast<LPARAM>(&button));
-        CategoryButtons.push_back({button.idCommand, k});
-    }
-    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-
-    ScanStartMenu(shell_);
-    // Icons are fetched in the background, once each; the list shows names at once.
-    std::vector<std::string> paths;
-    for (const TStartMenu& entry : StartMenuItems)
-        paths.push_back(entry.Path);
-    icons_.assign(paths.size(), std::nullopt);
-    rowOf_.assign(paths.size(), -1);
-    HWND window = handle_;
-    // What the entries say of themselves is read beside their icons, for the suggestions.
-    details_ = std::make_shared<TEntryDetails>(paths.size());
-    iconLoader_ = std::make_unique<TIconLoader>(
-        shell_, std::move(paths),
-        [window](size_t index, ItemIconInfo icon) {
-            PostMessageW(window, WM_ICONARRIVED, static_cast<WPARAM>(index), PackIcon(icon));
-        },
-        LookupStallLimit,
-        [details = details_, shell = &shell_](size_t index, const std::string& path) {
-            details->Read(*shell, index, path);
-        });
+    PrepareProgramIcons();
+    CreateCategoryButtons();
+    ScanProgramsFolders();
     ToolButtonClick(CategoryButton(0));
 }
 
@@ -608,179 +273,4 @@ void TMainForm::FormShow() {
     SetEnabled(ControlId::Button4, true);
     SetEnabled(ControlId::Button5, false);
     SetVisible(ControlId::Button6, true);
-}
-
-bool ActivateRunningForm(DWORD waitMs) {
-    const std::wstring title = Widen(ApplicationTitle);
-    for (DWORD waited = 0;; waited += 100) {
-        if (HWND running = FindWindowW(FormClass, title.c_str())) {
-            if (IsIconic(running))
-                ShowWindow(running, SW_RESTORE);
-            // A modal message of the window's comes to the front with it.
-            SetForegroundWindow(GetLastActivePopup(running));
-            return true;
-        }
-        if (waited >= waitMs)
-            return false;
-        Sleep(100);
-    }
-}
-
-void TMainForm::TabSheet1Show() {
-    SetEnabled(ControlId::Button5, false);
-}
-
-void TMainForm::TabSheet2Show() {
-    SetVisible(ControlId::Button6, true);
-    SetEnabled(ControlId::Button5, true);
-    SetEnabled(ControlId::Button4, true);
-}
-
-void TMainForm::TabSheet3Show() {
-    SetEnabled(ControlId::Button4, false);
-    SetVisible(ControlId::Button6, false);
-    UpdateFinalPage();
-    // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
-    const std::string backup = DefaultBackupFolder(shell_, AppDir);
-    if (!shell_.FolderExists(backup))
-        shell_.CreateFolder(backup);
-    SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
-}
-
-void TMainForm::ToolButtonClick(const TToolButton& sender) {
-    CurrentCategory = sender.Tag;
-    TWaitCursor wait;
-    HWND toolbar = Control(ControlId::ToolBar1);
-    for (const TToolButton& button : CategoryButtons)
-        SendMessageW(toolbar, TB_INDETERMINATE, button.Command, TRUE);
-    SendMessageW(toolbar, TB_INDETERMINATE, sender.Command, FALSE);
-
-    HWND list = Control(ControlId::ListView1);
-    std::vector<size_t> iconless;
-    {
-        TFlagScope suspended(checkWritesSuspended_);
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        ListView_DeleteAllItems(list);
-        std::fill(rowOf_.begin(), rowOf_.end(), -1);
-        for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
-            const std::wstring caption = Widen(Caption(StartMenuItems[entry.Index]));
-            LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = ListView_GetItemCount(list);
-            item.pszText = const_cast<wchar_t*>(caption.c_str());
-            item.lParam = static_cast<LPARAM>(entry.Index);
-            SetItemIcon(item, icons_[entry.Index]);
-            const int added = ListView_InsertItem(list, &item);
-            ListView_SetCheckState(list, added, entry.Checked);
-            rowOf_[entry.Index] = added;
-            if (!icons_[entry.Index])
-                iconless.push_back(entry.Index);
-        }
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    }
-    // The entries this page lists are looked up before the others.
-    if (iconLoader_ && !iconless.empty())
-        iconLoader_->Prioritise(iconless);
-    // The list lays its items out anew from the first one and repaints once. (Switching the view
-    // to report and back does the same, but relays every item twice: ten times the fill.)
-    if (ListView_GetItemCount(list) > 0)
-        ListView_EnsureVisible(list, 0, FALSE);
-    InvalidateRect(list, nullptr, TRUE);
-}
-
-void TMainForm::ListView1Click() {
-    ApplyChecks(CurrentCategory, ShownItems());
-}
-
-void TMainForm::Button2Click() {
-    SetAllChecks(true);
-    ListView1Click();
-}
-
-void TMainForm::Button3Click() {
-    SetAllChecks(false);
-    ListView1Click();
-}
-
-void TMainForm::Button4Click() {
-    if (activePage_ == 0)
-        SetActivePage(1);
-    else if (CurrentCategory == CategoryCount - 1)
-        SetActivePage(2);
-    else
-        ToolButtonClick(CategoryButton(CurrentCategory + 1));
-}
-
-void TMainForm::Button5Click() {
-    if (activePage_ == 2)
-        SetActivePage(1);
-    else if (CurrentCategory == 0)
-        SetActivePage(0);
-    else
-        ToolButtonClick(CategoryButton(CurrentCategory - 1));
-}
-
-void TMainForm::Button6Click() {
-    SetActivePage(2);
-}
-
-void TMainForm::Button7Click() {
-    TFlagScope busy(busy_);
-    MakeBackup(shell_, WindowText(Control(ControlId::Edit1)));
-}
-
-void TMainForm::Button8Click() {
-    TDistribution result;
-    {
-        TFlagScope busy(busy_);
-        try {
-            result = DistributeItems(shell_);
-        } catch (...) {
-            UpdateFinalPage();
-            throw;
-        }
-    }
-    UpdateFinalPage();
-    if (result.NotStarted)
-        return;
-    // What is left after an incomplete distribution can be distributed again.
-    if (result.Complete())
-        SetEnabled(ControlId::Button8, false);
-    shell_.ShowMessage(DistributionReport(result));
-}
-
-void TMainForm::Button9Click() {
-    TUndoResult result;
-    {
-        TFlagScope busy(busy_);
-        result = UndoLastDistribution(shell_);
-    }
-    UpdateFinalPage();
-    // The entries moved back are where the catalogue says again: they can be distributed anew.
-    if (result.Found)
-        SetEnabled(ControlId::Button8, true);
-    shell_.ShowMessage(UndoReport(result));
-}
-
-// Suggests a category for every entry without one, once every entry's details are in (or given
-// up); until then the hourglass shows.
-void TMainForm::Button10Click() {
-    if (IconsOutstanding() > 0) {
-        suggestionWaiting_ = true;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return;
-    }
-    suggestionWaiting_ = false;
-    const TSuggestionRun run = SuggestCategories(
-        shell_, details_ ? details_->Facts() : std::vector<TEntryFacts>{}, EarlierChoices(shell_));
-    ToolButtonClick(CategoryButton(CurrentCategory));
-    shell_.ShowMessage(SuggestionReport(run));
-}
-
-void TMainForm::Label10Click() {
-    OpenLink(shell_, std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle);
-}
-
-void TMainForm::Label13Click() {
-    OpenLink(shell_, ProductPageUrl);
 }

@@ -1,5 +1,8 @@
 // The main window: a three-page wizard that assigns the Start menu's entries to categories,
-// backs up both Programs folders and moves the assigned entries into category folders.
+// backs up both Programs folders and moves the assigned entries into category folders. Its source
+// is split by theme: UMainForm.cpp the window's life and its messages, UMainFormLayout.cpp its
+// controls' layout and look, UMainFormPages.cpp the pages and Next, Back and Done,
+// UMainFormCategories.cpp the category page and UMainFormFinal.cpp the final page.
 #pragma once
 
 #include "catalogue/catalogue.h"
@@ -8,6 +11,8 @@
 #include "ui/icon_loader.h"
 #include "ui/layout.h"
 #include "win32/handles.h"
+#include "win32/list_view.h"
+#include "win32/tool_bar.h"
 
 #include <windows.h>
 
@@ -20,10 +25,17 @@
 #include <string>
 #include <vector>
 
+// The window class of the main window, by which a second Orvane finds the first one's window.
+constexpr const wchar_t* FormClass = L"TMainForm";
+
+// The toolbar's command ID of category 0's button; category k's is k above it.
+constexpr int FirstCategoryCommand = 1000;
+
 // One category button of ToolBar1. Not owned: the toolbar owns its buttons.
 struct TToolButton {
-    int Command; // the toolbar's command ID of the button
-    int Tag;     // its category
+    int Tag; // its category
+    // The toolbar's command ID of the button.
+    int Command() const { return FirstCategoryCommand + Tag; }
 };
 
 // Shows the text of a failure that no handler dealt with (the standard error box).
@@ -38,10 +50,6 @@ void ProcessMessage(const TMainForm& form, MSG& message);
 
 // The program's message loop, until the window is closed; returns the exit code.
 int RunMessageLoop(const TMainForm& form);
-
-// Brings the main window of an Orvane already running in this session to the front, restored if it
-// was minimised; waits up to `waitMs` for one still starting. False when there is none.
-bool ActivateRunningForm(DWORD waitMs);
 
 class TMainForm {
 public:
@@ -61,7 +69,7 @@ public:
     int ActivePage() const { return activePage_; }
     int Dpi() const { return dpi_; }
     // Entries whose icon has not arrived yet.
-    size_t IconsOutstanding() const;
+    size_t IconsOutstanding() const { return icons_.Outstanding(); }
 
     std::string AppDir;                       // the executable's folder, ending in "\"
     std::vector<TToolButton> CategoryButtons; // in creation order: [j] is category 8 - j
@@ -71,62 +79,85 @@ public:
     }
 
 private:
+    // What a message handler answers: the message's result, or nothing for the default handling.
+    using TAnswer = std::optional<LRESULT>;
+
+    // The window's life and its messages (UMainForm.cpp).
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    TAnswer HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs `action`; a failure is shown in the standard error box instead of propagating.
     template <class Action> void Guarded(Action&& action);
     void ReportFailure(const std::string& what);
+    TAnswer OnCreate();
+    TAnswer OnSetCursor(HWND over, UINT hitTest);
+    TAnswer OnCommand(int id, int code);
+    void RunCommand(int id, int code);
+    TAnswer OnActivate(int state);
+    TAnswer OnSetFocus();
+    TAnswer OnClose();
+    TAnswer OnDestroy();
+    TAnswer OnNcDestroy();
 
-    // Window set-up and layout.
+    // The controls: created from the layout table, placed, scaled, coloured and drawn
+    // (UMainFormLayout.cpp).
     void CreateControls();
     void ApplyDpi();
     void PlaceControls();
     SIZE MinimumSize() const;
     const TControlLayout* LayoutOfWindow(HWND control) const;
+    TAnswer OnSize();
+    TAnswer OnGetMinMaxInfo(MINMAXINFO& info);
+    TAnswer OnDpiChanged(int dpi, const RECT& suggested);
+    TAnswer OnSysColorChange(WPARAM wParam, LPARAM lParam);
+    TAnswer OnCtlColorStatic(HDC dc, HWND control);
+    TAnswer OnDrawItem(const DRAWITEMSTRUCT& item);
 
-    // Messages.
-    void OnCommand(int id, int code);
-    LRESULT OnNotify(const NMHDR& header);
-    void OnListItemChanged(const NMLISTVIEW& change);
-    LRESULT OnCtlColorStatic(HDC dc, HWND control);
-    void OnDrawItem(const DRAWITEMSTRUCT& item);
-    void OnDpiChanged(int dpi, const RECT& suggested);
-    void RestoreFocus();
-
-    // Pages and buttons.
+    // The pages and the buttons under them (UMainFormPages.cpp).
     void SetActivePage(int page);
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
     void MoveFocusAwayFrom(HWND control);
-    // The undo button, enabled while a journal holds moves not yet undone, and the line saying
-    // what the distribution will move.
+
+    // The category page (UMainFormCategories.cpp).
+    TToolBar ToolBar1() const { return TToolBar(Control(ControlId::ToolBar1)); }
+    TListView ListView1() const { return TListView(Control(ControlId::ListView1)); }
+    void PrepareProgramIcons();
+    void CreateCategoryButtons();
+    void ScanProgramsFolders();
+    void PressCategoryButton(const TToolButton& pressed);
+    void FillProgramList();
+    std::vector<TCheckedItem> ShownItems() const;
+    TCheckedItem ShownItem(int row) const;
+    void SetAllChecks(bool checked);
+    TListImage RowImage(const std::optional<ItemIconInfo>& icon) const;
+    TAnswer OnNotify(const NMHDR& header);
+    void OnListItemChanged(const NMLISTVIEW& change);
+    TAnswer OnIconArrived(size_t index, const ItemIconInfo& icon);
+
+    // The final page (UMainFormFinal.cpp): the undo button, enabled while a journal holds moves
+    // not yet undone, and the line saying what the distribution will move.
     void UpdateFinalPage();
 
-    // The program list.
-    std::vector<TCheckedItem> ShownItems() const;
-    TCheckedItem ShownItem(int item) const;
-    void SetAllChecks(bool checked);
-    void SetItemIcon(LVITEMW& item, const std::optional<ItemIconInfo>& icon) const;
-    void ShowIcon(int row, const ItemIconInfo& icon);
-    void OnIconArrived(size_t index, const ItemIconInfo& icon);
-
-    // Handlers.
+    // Handlers of the window (UMainForm.cpp).
     void FormCreate();
     void FormShow();
+    // Handlers of the pages and of Next, Back and Done (UMainFormPages.cpp).
     void TabSheet1Show();
     void TabSheet2Show();
-    void TabSheet3Show();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    // Handlers of the category page (UMainFormCategories.cpp).
     void ToolButtonClick(const TToolButton& sender);
     void ListView1Click();
     void Button2Click();
     void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
+    void Button10Click();
+    // Handlers of the final page (UMainFormFinal.cpp).
+    void TabSheet3Show();
     void Button7Click();
     void Button8Click();
     void Button9Click();
-    void Button10Click();
     void Label10Click();
     void Label13Click();
 
@@ -147,8 +178,7 @@ private:
     TImageList ImageList2; // category icons
     // Program icons: images in the shell's small icon list, fetched in the background.
     std::unique_ptr<TIconLoader> iconLoader_;
-    std::vector<std::optional<ItemIconInfo>> icons_; // by catalogue index; nothing until arrived
-    size_t iconsArrived_ = 0;
+    TArrivedIcons icons_;                    // by catalogue index
     std::shared_ptr<TEntryDetails> details_; // read beside the icons; shared with their workers
     bool suggestionWaiting_ = false;         // Button10 was pressed before the details were in
     std::vector<int> rowOf_; // catalogue index -> row in the list, -1 when not listed

@@ -153,3 +153,20 @@ std::vector<TEntryFacts> TEntryDetails::Facts() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return facts_;
 }
+
+void TArrivedIcons::Expect(size_t count) {
+    icons_.assign(count, std::nullopt);
+    arrived_ = 0;
+}
+
+bool TArrivedIcons::Take(size_t index, const ItemIconInfo& icon) {
+    if (index >= icons_.size())
+        return false;
+    std::optional<ItemIconInfo>& known = icons_[index];
+    if (known && (known->Image >= 0 || icon.Image < 0))
+        return false;
+    if (!known)
+        ++arrived_;
+    known = icon;
+    return true;
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,4 +68,22 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<TEntryFacts> facts_;
+};
+
+// The icons the loader has delivered, by entry index, and how many it still owes.
+class TArrivedIcons {
+public:
+    // Waits for `count` entries' icons, none arrived.
+    void Expect(size_t count);
+    // An entry's icon; nothing until it has arrived.
+    const std::optional<ItemIconInfo>& operator[](size_t index) const { return icons_[index]; }
+    size_t Outstanding() const { return icons_.size() - arrived_; }
+    // Takes a delivered icon; false when it changes nothing: an index beyond the entries, or a
+    // second delivery without an image. A lookup given up as stalled arrives without an icon; its
+    // late answer may still fill it in.
+    bool Take(size_t index, const ItemIconInfo& icon);
+
+private:
+    std::vector<std::optional<ItemIconInfo>> icons_;
+    size_t arrived_ = 0; // how many of icons_ hold one
 };

@@ -1,6 +1,7 @@
 #include "ui/pages.h"
 
 #include "ui/controls.h"
+#include "win32/handles.h"
 #include "win32/system.h"
 
 #include <uxtheme.h>
@@ -40,36 +41,32 @@ LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 std::optional<COLORREF> ThemeBorderColor(HWND hwnd) {
     using OpenThemeDataFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
     using GetThemeColorFn = HRESULT(WINAPI*)(HTHEME, int, int, int, COLORREF*);
-    using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME);
     const TModule uxtheme = LoadSystemLibrary(L"uxtheme.dll");
     const auto open = ProcedureOf<OpenThemeDataFn>(uxtheme.get(), "OpenThemeData");
     const auto getColor = ProcedureOf<GetThemeColorFn>(uxtheme.get(), "GetThemeColor");
-    const auto close = ProcedureOf<CloseThemeDataFn>(uxtheme.get(), "CloseThemeData");
-    if (!open || !getColor || !close)
+    // The theme is closed through the same library (TTheme), before the library is let go.
+    if (!open || !getColor || !GetProcAddress(uxtheme.get(), "CloseThemeData"))
         return std::nullopt;
-    HTHEME theme = open(hwnd, L"TAB");
+    const TTheme theme(open(hwnd, L"TAB"));
     if (!theme)
         return std::nullopt;
     COLORREF border = GetSysColor(COLOR_BTNSHADOW);
-    getColor(theme, TABP_PANE, 0, TMT_BORDERCOLOR, &border);
-    close(theme);
+    getColor(theme.get(), TABP_PANE, 0, TMT_BORDERCOLOR, &border);
     return border;
 }
 
 // The thin frame around the pages: the theme's border colour where a visual style is active, the
 // classic raised edge otherwise.
 void PaintFrame(HWND hwnd) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
+    const TPaint paint(hwnd);
     RECT rect;
     GetClientRect(hwnd, &rect);
     if (const std::optional<COLORREF> border = ThemeBorderColor(hwnd)) {
-        SetDCBrushColor(dc, *border);
-        FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetDCBrushColor(paint.get(), *border);
+        FrameRect(paint.get(), &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     } else {
-        DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);
+        DrawEdge(paint.get(), &rect, EDGE_RAISED, BF_RECT);
     }
-    EndPaint(hwnd, &paint);
 }
 
 LRESULT CALLBACK PageControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

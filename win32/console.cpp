@@ -1,5 +1,6 @@
 #include "win32/console.h"
 
+#include "win32/handles.h"
 #include "win32/text.h"
 
 #include <shellapi.h>
@@ -22,11 +23,10 @@ void WriteUtf8(DWORD standardHandle, const std::string& text) {
 
 std::vector<std::string> CommandLineArguments() {
     int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    const TLocalMemory<wchar_t**> argv(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> args;
     for (int i = 1; argv && i < count; ++i)
-        args.push_back(Narrow(argv[i]));
-    LocalFree(argv);
+        args.push_back(Narrow(argv.get()[i]));
     return args;
 }
 

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <uxtheme.h>
 
 #include <utility>
 
@@ -42,12 +43,14 @@ private:
     Handle handle_ = Traits::Invalid();
 };
 
-template <class H, BOOL(WINAPI* FreeFunction)(H)> struct TNullInvalid {
+// A handle that is null when invalid, freed by `FreeFunction` (whatever that returns).
+template <class H, auto FreeFunction> struct TNullInvalid {
     using Handle = H;
     static Handle Invalid() { return nullptr; }
     static void Free(Handle handle) { FreeFunction(handle); }
 };
-template <class H, BOOL(WINAPI* FreeFunction)(H)> struct TMinusOneInvalid {
+// The same for a handle that is INVALID_HANDLE_VALUE when invalid.
+template <class H, auto FreeFunction> struct TMinusOneInvalid {
     using Handle = H;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Free(Handle handle) { FreeFunction(handle); }
@@ -58,16 +61,17 @@ struct TImageListTraits {
     static Handle Invalid() { return nullptr; }
     static void Free(Handle handle);
 };
+// Themes are closed through the theme library that opened them, which stays loaded meanwhile
+// (win32/system.cpp).
+struct TThemeTraits {
+    using Handle = HTHEME;
+    static Handle Invalid() { return nullptr; }
+    static void Free(Handle handle);
+};
 template <class H> struct TGdiObjectTraits {
     using Handle = H;
     static Handle Invalid() { return nullptr; }
     static void Free(Handle handle) { DeleteObject(handle); }
-};
-
-struct TBstrTraits {
-    using Handle = BSTR;
-    static Handle Invalid() { return nullptr; }
-    static void Free(Handle handle) { SysFreeString(handle); }
 };
 
 using TIcon = TOwned<TNullInvalid<HICON, DestroyIcon>>;
@@ -79,21 +83,11 @@ using TModule = TOwned<TNullInvalid<HMODULE, FreeLibrary>>;
 using TKernelHandle = TOwned<TNullInvalid<HANDLE, CloseHandle>>; // threads, events, processes
 using TFile = TOwned<TMinusOneInvalid<HANDLE, CloseHandle>>;
 using TFindHandle = TOwned<TMinusOneInvalid<HANDLE, FindClose>>;
-using TBstr = TOwned<TBstrTraits>; // a COM string
-
-// A VARIANT, cleared (and what it holds freed) with this object.
-class TVariant {
-public:
-    TVariant() { VariantInit(&value_); }
-    TVariant(const TVariant&) = delete;
-    TVariant& operator=(const TVariant&) = delete;
-    ~TVariant() { VariantClear(&value_); }
-    VARIANT* get() { return &value_; }
-    VARIANT& operator*() { return value_; }
-
-private:
-    VARIANT value_;
-};
+using TTheme = TOwned<TThemeTraits>;
+// Memory the system allocated for the caller with LocalAlloc, such as CommandLineToArgvW's array.
+template <class P> using TLocalMemory = TOwned<TNullInvalid<P, LocalFree>>;
+// A COM string: TBstr(SysAllocString(text)).
+using TBstr = TOwned<TNullInvalid<BSTR, SysFreeString>>;
 
 // A window's device context for the lifetime of this object.
 class TWindowDc {
@@ -120,6 +114,47 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// A window's painting, from BeginPaint to EndPaint, for the lifetime of this object.
+class TPaint {
+public:
+    explicit TPaint(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    TPaint(const TPaint&) = delete;
+    TPaint& operator=(const TPaint&) = delete;
+    ~TPaint() { EndPaint(window_, &paint_); }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// A VARIANT, empty at first; what it holds (a string, a COM reference) is released with it.
+class TVariant {
+public:
+    TVariant() { VariantInit(&value_); }
+    TVariant(const TVariant&) = delete;
+    TVariant& operator=(const TVariant&) = delete;
+    ~TVariant() { VariantClear(&value_); }
+    VARIANT& get() { return value_; }
+    const VARIANT& get() const { return value_; }
+    // Holds a string of its own (a copy of `text`); false when there was no memory for it.
+    bool SetString(const wchar_t* text) {
+        VariantClear(&value_);
+        value_.bstrVal = SysAllocString(text);
+        value_.vt = value_.bstrVal ? VT_BSTR : VT_EMPTY;
+        return value_.bstrVal != nullptr;
+    }
+    void SetInt(LONG number) {
+        VariantClear(&value_);
+        value_.vt = VT_I4;
+        value_.lVal = number;
+    }
+
+private:
+    VARIANT value_;
 };
 
 // Owns one reference to a COM object.

@@ -58,3 +58,11 @@ void PreloadSystemLibraries() {
     for (const wchar_t* name : names)
         LoadSystemLibrary(name).release();
 }
+
+void TThemeTraits::Free(HTHEME theme) {
+    // Whoever opened the theme holds the theme library (LoadSystemLibrary): it is loaded here.
+    using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME);
+    if (const auto close =
+            ProcedureOf<CloseThemeDataFn>(GetModuleHandleW(L"uxtheme.dll"), "CloseThemeData"))
+        close(theme);
+}

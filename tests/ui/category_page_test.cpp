@@ -42,7 +42,7 @@ TEST_F(CategoryPage, ButtonsRunFromCategoryZeroToEightAndOnlyTheCurrentOneIsActi
         // The buttons were created from the last category down to the first.
         const TToolButton& created = form->CategoryButtons[CategoryCount - 1 - k];
         EXPECT_EQ(created.Tag, k);
-        EXPECT_EQ(created.Command, button.idCommand);
+        EXPECT_EQ(created.Command(), button.idCommand);
     }
     ClickCategoryButton(6);
     for (int k = 0; k < CategoryCount; ++k)

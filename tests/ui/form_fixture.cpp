@@ -50,7 +50,7 @@ void FormTest::Click(ControlId button) {
 void FormTest::ClickCategoryButton(int category) {
     HWND toolbar = Control(ControlId::ToolBar1);
     const TToolButton& button = form->CategoryButton(category);
-    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(button.Command, BN_CLICKED),
+    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(button.Command(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(toolbar));
     PumpMessages();
 }
@@ -92,7 +92,7 @@ std::vector<int32_t> FormTest::Assignments() const {
 
 bool FormTest::IsIndeterminate(int category) const {
     const LRESULT state = SendMessageW(Control(ControlId::ToolBar1), TB_GETSTATE,
-                                       form->CategoryButton(category).Command, 0);
+                                       form->CategoryButton(category).Command(), 0);
     return (state & TBSTATE_INDETERMINATE) != 0;
 }
 

@@ -1,0 +1,74 @@
+// TMainForm's final page: the backup of both Programs folders, the distribution into category
+// folders, its undo, and the links to the support address and the product page.
+#include "ui/UMainForm.h"
+
+#include "actions/backup.h"
+#include "actions/distribution.h"
+#include "actions/undo.h"
+#include "ui/UMainFormInternal.h"
+#include "win32/text.h"
+
+void TMainForm::UpdateFinalPage() {
+    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
+    SetEnabled(ControlId::Button9, CanUndo(shell_));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void TMainForm::TabSheet3Show() {
+    SetEnabled(ControlId::Button4, false);
+    SetVisible(ControlId::Button6, false);
+    UpdateFinalPage();
+    // A folder that holds no backup yet, so that the offered copy never mixes with an older one.
+    const std::string backup = DefaultBackupFolder(shell_, AppDir);
+    if (!shell_.FolderExists(backup))
+        shell_.CreateFolder(backup);
+    SetWindowTextW(Control(ControlId::Edit1), Widen(backup + "\\").c_str());
+}
+
+void TMainForm::Button7Click() {
+    TFlagScope busy(busy_);
+    MakeBackup(shell_, WindowText(Control(ControlId::Edit1)));
+}
+
+void TMainForm::Button8Click() {
+    TDistribution result;
+    {
+        TFlagScope busy(busy_);
+        try {
+            result = DistributeItems(shell_);
+        } catch (...) {
+            UpdateFinalPage();
+            throw;
+        }
+    }
+    UpdateFinalPage();
+    if (result.NotStarted)
+        return;
+    // What is left after an incomplete distribution can be distributed again.
+    if (result.Complete())
+        SetEnabled(ControlId::Button8, false);
+    shell_.ShowMessage(DistributionReport(result));
+}
+
+void TMainForm::Button9Click() {
+    TUndoResult result;
+    {
+        TFlagScope busy(busy_);
+        result = UndoLastDistribution(shell_);
+    }
+    UpdateFinalPage();
+    // The entries moved back are where the catalogue says again: they can be distributed anew.
+    if (result.Found)
+        SetEnabled(ControlId::Button8, true);
+    shell_.ShowMessage(UndoReport(result));
+}
+
+void TMainForm::Label10Click() {
+    OpenLink(shell_, std::string("mailto:") + SupportAddress + "?subject=" + ApplicationTitle);
+}
+
+void TMainForm::Label13Click() {
+    OpenLink(shell_, ProductPageUrl);
+}
