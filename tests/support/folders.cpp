@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -171,38 +172,91 @@ bool RunningOnWine() {
 
 namespace {
 
-// Runs a Linux program through Wine's start.exe and waits for it; true when it exited with 0.
-bool RunUnixProgram(const std::wstring& arguments) {
+// Starts a Linux program through Wine's start.exe. Its handle may signal before the program has
+// acted, so what it does is checked by the caller.
+void StartUnixProgram(const std::wstring& arguments) {
     std::wstring command = L"start.exe /wait /unix " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &process))
-        return false;
+        return;
     const TKernelHandle thread(process.hThread), owned(process.hProcess);
-    DWORD code = 1;
-    return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0 &&
-           GetExitCodeProcess(process.hProcess, &code) && code == 0;
+    WaitForSingleObject(process.hProcess, 30000);
+}
+
+// Whether the folder's own times can be set, which an immutable directory refuses. They are set
+// to what they are, so that asking changes nothing.
+bool TimesCanBeSet(const std::string& folder) {
+    const TFile handle(CreateFileW(LongForm(folder).c_str(),
+                                   FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILETIME created{}, accessed{}, written{};
+    return handle && GetFileTime(handle.get(), &created, &accessed, &written) &&
+           SetFileTime(handle.get(), &created, &accessed, &written);
+}
+
+// Whether a folder can be made in `folder`; the one made is removed again.
+bool TakesNewFolders(const std::string& folder) {
+    const std::wstring probe = LongForm(folder + "\\orvane-write-probe");
+    if (!CreateDirectoryW(probe.c_str(), nullptr))
+        return false;
+    RemoveDirectoryW(probe.c_str());
+    return true;
+}
+
+// Waits up to ten seconds for the folder to become writable or unwritable. The times are asked
+// while it changes, as asking leaves nothing behind; once they answer so, the one flag that
+// decides both has changed, and a new folder is then taken or refused alike (a probe made just as
+// the flag came on could not be removed again).
+bool Becomes(const std::string& folder, bool writable) {
+    for (int round = 0; round < 200; ++round) {
+        if (TimesCanBeSet(folder) == writable && TakesNewFolders(folder) == writable)
+            return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 } // namespace
 
-UnwritableFolder::UnwritableFolder(const std::string& folder) {
+UnwritableFolder::UnwritableFolder(const std::string& folder) : folder_(folder) {
     using UnixNameFn = char*(CDECL*)(LPCWSTR);
     const auto unixName =
         ProcedureOf<UnixNameFn>(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
     char* name = unixName ? unixName(Widen(folder).c_str()) : nullptr;
-    if (!name)
+    if (!name) {
+        problem_ = "a folder can be made unwritable for a test only under Wine";
         return;
+    }
     unixPath_ = name;
     HeapFree(GetProcessHeap(), 0, name);
-    active_ = RunUnixProgram(L"/usr/bin/chattr +i \"" + Widen(unixPath_) + L"\"");
+    StartUnixProgram(L"/usr/bin/chattr +i \"" + Widen(unixPath_) + L"\"");
+    flagged_ = true;
+    active_ = Becomes(folder_, false);
+    if (!active_) {
+        problem_ = "/usr/bin/chattr +i did not make " + unixPath_ +
+                   " refuse writes within 10 s (is chattr there, and does the file system take "
+                   "the immutable flag?)";
+        Clear();
+    }
 }
 
-void UnwritableFolder::Clear() {
-    if (active_)
-        RunUnixProgram(L"/usr/bin/chattr -i \"" + Widen(unixPath_) + L"\"");
+UnwritableFolder::~UnwritableFolder() {
+    if (!Clear())
+        std::fprintf(stderr, "UnwritableFolder: %s\n", problem_.c_str());
+}
+
+bool UnwritableFolder::Clear() {
     active_ = false;
+    if (!flagged_)
+        return true;
+    StartUnixProgram(L"/usr/bin/chattr -i \"" + Widen(unixPath_) + L"\"");
+    flagged_ = !Becomes(folder_, true);
+    if (flagged_)
+        problem_ = "/usr/bin/chattr -i did not make " + unixPath_ + " writable again within 10 s";
+    return !flagged_;
 }
 
 bool CanShowWindows() {

@@ -71,19 +71,24 @@ bool RunningOnWine();
 
 // Under Wine, a folder whose Linux directory is immutable (chattr +i): Wine then refuses to create
 // anything in it or move anything out of it, even for root, as Windows refuses a user without
-// rights. Cleared again on destruction. Active() is false where that cannot be done.
+// rights. chattr runs outside Wine, and its process handle may signal before it has acted, so the
+// effect itself is waited for (a few seconds at most), both ways. Active() is false, with
+// Problem() saying why, where the folder does not refuse writes; Clear() is false, likewise, where
+// it stays unwritable. Cleared again on destruction.
 class UnwritableFolder {
 public:
     explicit UnwritableFolder(const std::string& folder);
-    ~UnwritableFolder() { Clear(); }
+    ~UnwritableFolder();
     UnwritableFolder(const UnwritableFolder&) = delete;
     UnwritableFolder& operator=(const UnwritableFolder&) = delete;
     bool Active() const { return active_; }
-    void Clear();
+    bool Clear();
+    const std::string& Problem() const { return problem_; }
 
 private:
-    std::string unixPath_;
+    std::string folder_, unixPath_, problem_;
     bool active_ = false;
+    bool flagged_ = false; // chattr +i was started and not undone yet
 };
 // Whether this process can show windows at all: under Wine without an X display it cannot, and
 // the shell's questions then fail at once instead of being asked.
