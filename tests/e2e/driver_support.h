@@ -47,6 +47,11 @@ private:
 
 void Pause(int milliseconds);
 
+// How long one reaction of Orvane's to the driver may take: a window or page to show, a click or
+// key to take effect, a box to close, the script to answer. Generous, for a cold and busy machine;
+// every wait ends as soon as its condition holds.
+constexpr double kReactionLimit = 60;
+
 // Polls `condition` every 50 ms until it holds, the step's limit passes or the whole run's limit
 // passes. `check` runs on every round first (it throws when something unexpected shows up).
 template <class Condition, class Check>

@@ -30,13 +30,16 @@ void MoveMouse(POINT to) {
     input.mi.dy = static_cast<LONG>((to.y * 65535LL + (height - 1) / 2) / (height - 1));
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendOne(input);
+    // The move arrives when the system has handled the input, which a busy machine may delay.
     POINT now{};
+    const auto nearby = [&] {
+        return GetCursorPos(&now) && std::abs(now.x - to.x) <= 2 && std::abs(now.y - to.y) <= 2;
+    };
     const auto there = [&] { return GetCursorPos(&now) && now.x == to.x && now.y == to.y; };
-    if (WaitFor(0.5, there))
-        return;
-    if (std::abs(now.x - to.x) <= 2 && std::abs(now.y - to.y) <= 2) {
-        SetCursorPos(to.x, to.y);
-        if (WaitFor(2, there))
+    if (WaitFor(kReactionLimit, nearby)) {
+        if (!there())
+            SetCursorPos(to.x, to.y);
+        if (WaitFor(kReactionLimit, there))
             return;
     }
     Fail("The mouse pointer did not reach " + std::to_string(to.x) + "," + std::to_string(to.y) +
@@ -51,8 +54,10 @@ void ClickAt(HWND target, POINT at, const std::string& what) {
         if (wait > 0)
             Pause(static_cast<int>(wait * 1000));
     }
-    const HWND hit = WindowFromPoint(at);
-    if (!IsAncestorOrSelf(target, hit))
+    // A window that is on its way out (a tool tip, a closing box) may still cover the point.
+    HWND hit = nullptr;
+    if (!WaitFor(kReactionLimit,
+                 [&] { return IsAncestorOrSelf(target, hit = WindowFromPoint(at)); }))
         Fail("Cannot click " + what + " at " + std::to_string(at.x) + "," + std::to_string(at.y) +
              ": the point shows a " + ClassOf(hit) + " window \"" + TitleOf(hit) + "\"");
     MoveMouse(at);

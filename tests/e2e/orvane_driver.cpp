@@ -6,9 +6,12 @@
 //
 // Usage: orvane-e2e-driver --app-dir DIR [--mode full|screenshots] [--sync-dir DIR]
 //                          [--timeout SECONDS]
+//        orvane-e2e-driver --mode painted [--timeout SECONDS]
 //   --app-dir DIR    the Windows folder Orvane.exe was started from (without a trailing "\")
 //   --mode full      the whole wizard: ticks, backup copy, distribution, undo (the default)
 //   --mode screenshots  the three pages only; nothing is copied or moved
+//   --mode painted   only waits until the window is shown and it and its controls have painted
+//                    themselves, and leaves it open
 //   --sync-dir DIR   where the test script answers: at each "SHOT" or "CHECKPOINT" line the
 //                    driver waits for DIR\NAME.done before it goes on; without it there are no
 //                    screenshots and no checkpoints
@@ -42,7 +45,8 @@ using namespace e2e;
 
 const char* const kUsage =
     "Usage: orvane-e2e-driver --app-dir DIR [--mode full|screenshots] [--sync-dir DIR] "
-    "[--timeout SECONDS]\n";
+    "[--timeout SECONDS]\n"
+    "       orvane-e2e-driver --mode painted [--timeout SECONDS]\n";
 
 int Run(const std::vector<std::string>& args) {
     std::string appDir;
@@ -66,7 +70,8 @@ int Run(const std::vector<std::string>& args) {
     }
     while (!appDir.empty() && appDir.back() == '\\')
         appDir.pop_back();
-    if (appDir.empty() || (mode != "full" && mode != "screenshots") || timeout <= 0) {
+    const bool scenario = mode == "full" || mode == "screenshots";
+    if ((scenario && appDir.empty()) || (!scenario && mode != "painted") || timeout <= 0) {
         Print(kUsage);
         return 2;
     }
@@ -78,8 +83,10 @@ int Run(const std::vector<std::string>& args) {
     try {
         if (mode == "full")
             RunFullScenario(orvane, appDir);
-        else
+        else if (mode == "screenshots")
             RunScreenshotScenario(orvane, appDir);
+        else
+            WaitUntilPainted(orvane);
     } catch (const TestFailure& failure) {
         Log(std::string("FAILURE: ") + failure.what());
         if (Clock::now() >= Deadline())

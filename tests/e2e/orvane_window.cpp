@@ -22,8 +22,9 @@ void WaitForScript(const std::string& line, const std::string& name, const std::
     const std::wstring done = g_syncDir + L"\\" + Widen(name) + L".done";
     DeleteFileW(done.c_str());
     Print(line + "\n");
-    if (!WaitFor(30, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }))
-        Fail(what + " \"" + name + "\" was not answered within 30 s");
+    if (!WaitFor(kReactionLimit,
+                 [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        Fail(what + " \"" + name + "\" was not answered in time");
 }
 
 } // namespace
@@ -60,10 +61,10 @@ void Orvane::WaitForWindow(double seconds) {
 }
 
 void Orvane::Settle() {
-    Send(main_, WM_NULL, 0, 0, 10000);
+    Send(main_, WM_NULL, 0, 0);
     WaitForInputIdle(process_.get(), 500);
     Pause(60);
-    Send(main_, WM_NULL, 0, 0, 10000);
+    Send(main_, WM_NULL, 0, 0);
 }
 
 std::vector<HWND> Orvane::Dialogs() const {
@@ -98,7 +99,7 @@ void Orvane::Dismiss(HWND dialog) {
         const POINT at = Center(ScreenRect(button));
         if (IsAncestorOrSelf(button, WindowFromPoint(at))) {
             ClickAt(button, at, "the box's " + TextOf(button) + " button");
-            if (WaitFor(5, [&] { return !Shown(dialog); }))
+            if (WaitFor(kReactionLimit, [&] { return !Shown(dialog); }))
                 return;
             Log("note: the box did not close on a mouse click; pressing its button directly");
         }
@@ -106,7 +107,7 @@ void Orvane::Dismiss(HWND dialog) {
     } else {
         PostMessageW(dialog, WM_CLOSE, 0, 0);
     }
-    if (!WaitFor(5, [&] { return !Shown(dialog); }))
+    if (!WaitFor(kReactionLimit, [&] { return !Shown(dialog); }))
         Fail("The dialog \"" + TitleOf(dialog) + "\" could not be closed");
 }
 
@@ -171,6 +172,15 @@ void Orvane::WaitForPage(int page, double seconds) {
         Fail("Page " + std::to_string(page) + " did not show (the window shows page " +
              std::to_string(Page()) + ")");
     Settle();
+}
+
+bool Orvane::Painted() const {
+    if (GetUpdateRect(main_, nullptr, FALSE))
+        return false;
+    for (HWND child : Descendants(main_))
+        if (Shown(child) && GetUpdateRect(child, nullptr, FALSE))
+            return false;
+    return true;
 }
 
 HWND Orvane::FocusWindow() const {

@@ -4,6 +4,7 @@
 // checkpoints).
 #pragma once
 
+#include "driver_support.h"
 #include "win32/handles.h"
 
 #include <windows.h>
@@ -69,7 +70,11 @@ public:
 
     // The page shown: 0 welcome, 1 categories, 2 final, -1 none of them recognisably.
     int Page() const;
-    void WaitForPage(int page, double seconds = 10);
+    void WaitForPage(int page, double seconds = kReactionLimit);
+
+    // Whether the window and every control shown in it have painted what they show: none has
+    // anything left to paint.
+    bool Painted() const;
 
     // The control that has the keyboard focus in Orvane's UI thread.
     HWND FocusWindow() const;

@@ -35,10 +35,10 @@ void RemoteMemory::Check(size_t offset, size_t size) const {
         Fail("Remote memory access out of range");
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT milliseconds) {
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, milliseconds,
-                             &result)) {
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL,
+                             static_cast<UINT>(kReactionLimit * 1000), &result)) {
         const DWORD code = GetLastError();
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%04X", message);

@@ -42,8 +42,9 @@ private:
     size_t size_;
 };
 
-// Sends a message and gives up after a while instead of blocking on a window that does not answer.
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT milliseconds = 5000);
+// Sends a message and gives up after a while (a reaction's limit) instead of blocking for ever on
+// a window that does not answer. A window whose thread is busy for a few seconds is waited for.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 std::string ClassOf(HWND window);
 // WM_GETTEXT is copied across processes by the system, unlike GetWindowText for controls.

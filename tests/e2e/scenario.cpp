@@ -119,7 +119,7 @@ private:
     void Start() {
         {
             Step step("wait for the Orvane window");
-            orvane_.WaitForWindow(60);
+            orvane_.WaitForWindow(2 * kReactionLimit);
             orvane_.Settle();
             Log("window " + Describe(ScreenRect(orvane_.Main())) + ", process " +
                 std::to_string(orvane_.ProcessId()));
@@ -200,7 +200,8 @@ private:
             Fail("The arrow keys do not reach \"" + caption + "\"");
         PressKey(VK_SPACE);
         if (!WaitFor(
-                5, [&] { return list.Checked(item); }, [&] { orvane_.CheckNoDialog(); }))
+                kReactionLimit, [&] { return list.Checked(item); },
+                [&] { orvane_.CheckNoDialog(); }))
             Fail("Space did not tick \"" + caption + "\"");
         assigned_[caption] = category;
         Log("ticked \"" + caption + "\" into category " + std::to_string(category) +
@@ -225,7 +226,7 @@ private:
     void WaitForCategory(int category) {
         int current = -1;
         const bool shown = WaitFor(
-            10,
+            kReactionLimit,
             [&] {
                 HWND bar = orvane_.ToolBar();
                 if (bar == nullptr || orvane_.Page() != 1)
@@ -289,7 +290,8 @@ private:
                 ClickAt(list.Handle(), list.PointOn(item, false),
                         "the caption of \"" + std::string(tick.caption) + "\"");
                 if (!WaitFor(
-                        5, [&] { return list.Selected(item); }, [&] { orvane_.CheckNoDialog(); }))
+                        kReactionLimit, [&] { return list.Selected(item); },
+                        [&] { orvane_.CheckNoDialog(); }))
                     Fail("\"" + std::string(tick.caption) + "\" was not selected by the click");
                 orvane_.Settle();
                 if (orvane_.FocusWindow() != list.Handle())
@@ -300,7 +302,8 @@ private:
                 PressKey(VK_SPACE);
             }
             if (!WaitFor(
-                    5, [&] { return list.Checked(item); }, [&] { orvane_.CheckNoDialog(); }))
+                    kReactionLimit, [&] { return list.Checked(item); },
+                    [&] { orvane_.CheckNoDialog(); }))
                 Fail("\"" + std::string(tick.caption) + "\" did not become checked");
             orvane_.Settle();
             if (list.Editing())
@@ -340,8 +343,9 @@ private:
         Step step("close the window");
         orvane_.CheckNoDialog();
         PostMessageW(orvane_.Main(), WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(orvane_.Process(), 15000) != WAIT_OBJECT_0)
-            Fail("Orvane did not end within 15 s of WM_CLOSE");
+        if (WaitForSingleObject(orvane_.Process(), static_cast<DWORD>(kReactionLimit * 1000)) !=
+            WAIT_OBJECT_0)
+            Fail("Orvane did not end in time after WM_CLOSE");
         DWORD code = 0;
         GetExitCodeProcess(orvane_.Process(), &code);
         Log("Orvane ended with exit code " + std::to_string(code));
@@ -359,6 +363,16 @@ void RunFullScenario(Orvane& orvane, const std::string& appDir) {
 
 void RunScreenshotScenario(Orvane& orvane, const std::string& appDir) {
     Scenario(orvane, appDir).RunScreenshots();
+}
+
+void WaitUntilPainted(Orvane& orvane) {
+    Step step("wait until the Orvane window has painted itself");
+    orvane.WaitForWindow(2 * kReactionLimit);
+    orvane.Settle();
+    if (!WaitFor(kReactionLimit, [&] { return orvane.Painted(); }))
+        Fail("The Orvane window still has parts to paint");
+    Log("window " + Describe(ScreenRect(orvane.Main())) + ", process " +
+        std::to_string(orvane.ProcessId()) + ", painted");
 }
 
 } // namespace e2e

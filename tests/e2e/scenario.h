@@ -14,5 +14,7 @@ namespace e2e {
 void RunFullScenario(Orvane& orvane, const std::string& appDir);
 // The three pages for the screenshots; nothing is copied or moved.
 void RunScreenshotScenario(Orvane& orvane, const std::string& appDir);
+// Waits for the window, and until it and every control in it have painted themselves.
+void WaitUntilPainted(Orvane& orvane);
 
 } // namespace e2e
