@@ -88,16 +88,25 @@ bool WriteFile(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
-bool MakeShortcut(const std::string& linkPath, const std::string& target) {
+bool MakeShortcut(const std::string& linkPath, const std::string& target,
+                  const ShortcutDetails& details) {
     TComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.put_void())))
+                                link.put_void())) ||
+        FAILED(link->SetPath(Widen(target).c_str())) ||
+        FAILED(link->SetDescription(Widen(details.description).c_str())) ||
+        (!details.arguments.empty() &&
+         FAILED(link->SetArguments(Widen(details.arguments).c_str()))) ||
+        (!details.workingFolder.empty() &&
+         FAILED(link->SetWorkingDirectory(Widen(details.workingFolder).c_str()))) ||
+        (!details.iconFile.empty() &&
+         FAILED(link->SetIconLocation(Widen(details.iconFile).c_str(), details.iconIndex))))
         return false;
-    link->SetPath(Widen(target).c_str());
-    link->SetDescription(L"Orvane test shortcut");
     TComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
         return false;
+    // A hidden or system file cannot be saved over as it is.
+    SetFileAttributesW(LongForm(linkPath).c_str(), FILE_ATTRIBUTE_NORMAL);
     return SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
 }
 
@@ -112,18 +121,18 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void RemoveTree(const std::string& folder) {
-    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
-        const std::string path = folder + "\\" + name;
-        // Read-only, hidden and system entries would stop the removal.
-        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (isFolder)
-            RemoveTree(path);
-        else
-            DeleteFileW(LongForm(path).c_str());
-    });
-    SetFileAttributesW(LongForm(folder).c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(LongForm(folder).c_str());
+bool RemoveTree(const std::string& path) {
+    const std::wstring at = LongForm(path);
+    const DWORD attributes = GetFileAttributesW(at.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Read-only, hidden and system entries would stop the removal.
+    SetFileAttributesW(at.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return DeleteFileW(at.c_str()) != FALSE;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        ForEachEntry(path, [&](const std::string& name, bool) { RemoveTree(path + "\\" + name); });
+    return RemoveDirectoryW(at.c_str()) != FALSE;
 }
 
 std::string NotepadPath() {

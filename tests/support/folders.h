@@ -31,14 +31,25 @@ private:
 void MakeFolders(const std::string& path);
 // Writes a file with the given content; true on success.
 bool WriteFile(const std::string& path, const std::string& content);
-// Creates a real .lnk shortcut through the shell's link object.
-bool MakeShortcut(const std::string& linkPath, const std::string& target);
+// What a shortcut says besides its target; an empty field is left unset.
+struct ShortcutDetails {
+    std::string description = "Orvane test shortcut";
+    std::string arguments;
+    std::string workingFolder;
+    std::string iconFile; // with iconIndex, the icon shown instead of the target's own
+    int iconIndex = 0;
+};
+// Creates a real .lnk shortcut through the shell's link object, over one that is there (whatever
+// its attributes).
+bool MakeShortcut(const std::string& linkPath, const std::string& target,
+                  const ShortcutDetails& details = {});
 // Adds file attributes (FILE_ATTRIBUTE_HIDDEN, ...) to a file or folder.
 bool AddAttributes(const std::string& path, unsigned long attributes);
 // Whether a file or folder is there, beyond MAX_PATH too.
 bool Exists(const std::string& path);
-// Removes a folder with everything in it, beyond MAX_PATH too.
-void RemoveTree(const std::string& folder);
+// Removes a file, or a folder with everything in it, whatever their attributes, beyond MAX_PATH
+// too; a folder link is removed as itself, never entered. Says whether the path is gone.
+bool RemoveTree(const std::string& path);
 
 // Notepad in the Windows folder: a target every system has.
 std::string NotepadPath();
