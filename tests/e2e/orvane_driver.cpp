@@ -23,9 +23,10 @@
 //   ASSIGN<TAB><category><TAB><caption>        an entry ticked into a category, by its caption
 //   RESULT PASS | RESULT FAIL <reason>
 //
-// The driver's parts: driver_support (output, timing, waits), remote_window (another process's
-// windows and memory), input (mouse and keys), orvane_window (Orvane's window and the meeting
-// points with the script), remote_controls (its list view and tool bar), scenario (the wizard).
+// The driver's files by concern: driver_support (output, timing, waits), remote_window (another
+// process's windows and memory), input (mouse and keys), orvane_window (Orvane's window and the
+// meeting points with the script), remote_controls (its list view and tool bar), scenario (the
+// wizard).
 #include "driver_support.h"
 #include "orvane_window.h"
 #include "scenario.h"

@@ -370,7 +370,7 @@ void WaitUntilPainted(Orvane& orvane) {
     orvane.WaitForWindow(2 * kReactionLimit);
     orvane.Settle();
     if (!WaitFor(kReactionLimit, [&] { return orvane.Painted(); }))
-        Fail("The Orvane window still has parts to paint");
+        Fail("The Orvane window still has something to paint");
     Log("window " + Describe(ScreenRect(orvane.Main())) + ", process " +
         std::to_string(orvane.ProcessId()) + ", painted");
 }
