@@ -31,8 +31,9 @@ FONT_PATH = Path("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
 # pixels, so the AND mask describes them exactly and they look the same in a 24-bit image list.
 # ---------------------------------------------------------------------------------------------
 
-def sprite(legend, rows):
-    """Turns a pixel map into a 16x16 RGBA image."""
+def sprite(legend, pixels):
+    """Turns a pixel map, 16 lines of 16 characters, into a 16x16 RGBA image."""
+    rows = pixels.split()
     assert len(rows) == 16, f"{len(rows)} rows"
     img = Image.new("RGBA", (16, 16), (0, 0, 0, 0))
     for y, row in enumerate(rows):
@@ -52,24 +53,24 @@ OFFICE = sprite(
         "B": "#173c88", "b": "#3371e0", "3": "#a4c4f8",
         "Y": "#9a7400", "y": "#f7c51e", "4": "#fff0a8",
     },
-    [
-        "................",
-        "RRRRRRR.GGGGGGG.",
-        "R11111R.G22222G.",
-        "R1rrrrR.G2ggggG.",
-        "R1rrrrR.G2ggggG.",
-        "R1rrrrR.G2ggggG.",
-        "R1rrrrR.G2ggggG.",
-        "RRRRRRR.GGGGGGG.",
-        "................",
-        "BBBBBBB.YYYYYYY.",
-        "B33333B.Y44444Y.",
-        "B3bbbbB.Y4yyyyY.",
-        "B3bbbbB.Y4yyyyY.",
-        "B3bbbbB.Y4yyyyY.",
-        "B3bbbbB.Y4yyyyY.",
-        "BBBBBBB.YYYYYYY.",
-    ],
+    """
+    ................
+    RRRRRRR.GGGGGGG.
+    R11111R.G22222G.
+    R1rrrrR.G2ggggG.
+    R1rrrrR.G2ggggG.
+    R1rrrrR.G2ggggG.
+    R1rrrrR.G2ggggG.
+    RRRRRRR.GGGGGGG.
+    ................
+    BBBBBBB.YYYYYYY.
+    B33333B.Y44444Y.
+    B3bbbbB.Y4yyyyY.
+    B3bbbbB.Y4yyyyY.
+    B3bbbbB.Y4yyyyY.
+    B3bbbbB.Y4yyyyY.
+    BBBBBBB.YYYYYYY.
+    """,
 )
 
 # 1, utilities: a disk drive with a broom leaning across it.
@@ -80,47 +81,47 @@ UTILITIES = sprite(
         "H": "#5c3412", "h": "#b8742e", "n": "#c8321e",
         "Y": "#a8801e", "y": "#f2cc52",
     },
-    [
-        "...........HhH..",
-        "...........HhH..",
-        "...........HhH..",
-        "...........HhH..",
-        "...........HhH..",
-        "..........HnnnH.",
-        "KKKKKKKKKKHnnnH.",
-        "KwwwwwwwwKHYyYH.",
-        "KllllllllKHyYyH.",
-        "KsssssssdKHYyYH.",
-        "KskkkkksdKHyYyH.",
-        "KsssssgsdHyYyYyH",
-        "KsssssssdHYyYyYH",
-        "KddddddddHyYyYyH",
-        "KKKKKKKKKHHHHHHH",
-        "................",
-    ],
+    """
+    ...........HhH..
+    ...........HhH..
+    ...........HhH..
+    ...........HhH..
+    ...........HhH..
+    ..........HnnnH.
+    KKKKKKKKKKHnnnH.
+    KwwwwwwwwKHYyYH.
+    KllllllllKHyYyH.
+    KsssssssdKHYyYH.
+    KskkkkksdKHyYyH.
+    KsssssgsdHyYyYyH
+    KsssssssdHYyYyYH
+    KddddddddHyYyYyH
+    KKKKKKKKKHHHHHHH
+    ................
+    """,
 )
 
 # 2, games: a red heart.
 GAMES = sprite(
     {"K": "#7a0c0c", "r": "#e32626", "d": "#b01818", "1": "#ff9a9a"},
-    [
-        "................",
-        "................",
-        "..KKK.....KKK...",
-        ".KrrrK...KrrrK..",
-        "Kr11rrK.KrrrrrK.",
-        "Kr1rrrrKrrrrrdK.",
-        "Kr1rrrrrrrrrrdK.",
-        "KrrrrrrrrrrrrdK.",
-        ".KrrrrrrrrrrdK..",
-        "..KrrrrrrrrdK...",
-        "...KrrrrrrdK....",
-        "....KrrrrdK.....",
-        ".....KrrdK......",
-        "......KdK.......",
-        ".......K........",
-        "................",
-    ],
+    """
+    ................
+    ................
+    ..KKK.....KKK...
+    .KrrrK...KrrrK..
+    Kr11rrK.KrrrrrK.
+    Kr1rrrrKrrrrrdK.
+    Kr1rrrrrrrrrrdK.
+    KrrrrrrrrrrrrdK.
+    .KrrrrrrrrrrdK..
+    ..KrrrrrrrrdK...
+    ...KrrrrrrdK....
+    ....KrrrrdK.....
+    .....KrrdK......
+    ......KdK.......
+    .......K........
+    ................
+    """,
 )
 
 # 3, entertainment: a play arrow in a coloured ring.
@@ -130,47 +131,47 @@ ENTERTAINMENT = sprite(
         "w": "#ffffff", "c": "#f3ead8",
         "G": "#0f5a8c", "g": "#2e8fd8",
     },
-    [
-        ".....KKKKKK.....",
-        "...KKaaaaaaKK...",
-        "..KaaaaaaaaaaK..",
-        ".KaaaKKKKKKaaoK.",
-        ".KaaKwwwwwwKooK.",
-        "KaaKwwGwwwwwKooK",
-        "KaoKwwGgGwwwKooK",
-        "KaoKwwGggGwwKooK",
-        "KooKwwGgggGwKAoK",
-        "KooKwwGggGwcKAAK",
-        "KooKwwGgGwwcKAAK",
-        ".KoKwwGwwwccKAK.",
-        ".KooKwwcccccKAK.",
-        "..KooKKKKKKAAK..",
-        "...KKAAAAAAKK...",
-        ".....KKKKKK.....",
-    ],
+    """
+    .....KKKKKK.....
+    ...KKaaaaaaKK...
+    ..KaaaaaaaaaaK..
+    .KaaaKKKKKKaaoK.
+    .KaaKwwwwwwKooK.
+    KaaKwwGwwwwwKooK
+    KaoKwwGgGwwwKooK
+    KaoKwwGggGwwKooK
+    KooKwwGgggGwKAoK
+    KooKwwGggGwcKAAK
+    KooKwwGgGwwcKAAK
+    .KoKwwGwwwccKAK.
+    .KooKwwcccccKAK.
+    ..KooKKKKKKAAK..
+    ...KKAAAAAAKK...
+    .....KKKKKK.....
+    """,
 )
 
 # 4, internet: a blue letter e circled by an orbit.
 INTERNET = sprite(
     {"K": "#0b2f78", "b": "#2a6ee0", "l": "#8fb8f8", "o": "#e49a12"},
-    [
-        "................",
-        "............ooo.",
-        "..........oo...o",
-        "....KKKKKKK....o",
-        "...KllbbbbbK...o",
-        "..KlbKKKKKbbK.o.",
-        "..KbbK...KbbKo..",
-        "..Kbbbbbbbbbo...",
-        "..KbbKKKKKKoK...",
-        "..KbbK....o.....",
-        ".oKbbbKKooKbK...",
-        "o..KbboobbbbK...",
-        "o...ooKKKKKK....",
-        ".ooo............",
-        "................",
-        "................",
-    ],
+    """
+    ................
+    ............ooo.
+    ..........oo...o
+    ....KKKKKKK....o
+    ...KllbbbbbK...o
+    ..KlbKKKKKbbK.o.
+    ..KbbK...KbbKo..
+    ..Kbbbbbbbbbo...
+    ..KbbKKKKKKoK...
+    ..KbbK....o.....
+    .oKbbbKKooKbK...
+    o..KbboobbbbK...
+    o...ooKKKKKK....
+    .ooo............
+    ................
+    ................
+    """,
 )
 
 # 5, programming: a numeral seven in front of a globe.
@@ -179,24 +180,24 @@ PROGRAMMING = sprite(
         "K": "#5a0a0a", "r": "#d42a2a", "1": "#f28a8a",
         "B": "#143f7a", "s": "#3a86d8", "S": "#86bff0", "g": "#3aa83a", "G": "#1f6a1f",
     },
-    [
-        "KKKKKKKK........",
-        "K111111K........",
-        "KrrrrrrK........",
-        "KKKKKrrK.BBBB...",
-        "....KrrKBssssBB.",
-        "...KrrKBSSggssB.",
-        "...KrrKSggggsssB",
-        "..KrrKsSgGggssgB",
-        "..KrrKssgggssggB",
-        "..KrrKsssgsssggB",
-        "..KKKKssssssgggB",
-        ".....BsssssggGsB",
-        ".....BssgssggssB",
-        "......BssggsssB.",
-        ".......BBssssBB.",
-        ".........BBBB...",
-    ],
+    """
+    KKKKKKKK........
+    K111111K........
+    KrrrrrrK........
+    KKKKKrrK.BBBB...
+    ....KrrKBssssBB.
+    ...KrrKBSSggssB.
+    ...KrrKSggggsssB
+    ..KrrKsSgGggssgB
+    ..KrrKssgggssggB
+    ..KrrKsssgsssggB
+    ..KKKKssssssgggB
+    .....BsssssggGsB
+    .....BssgssggssB
+    ......BssggsssB.
+    .......BBssssBB.
+    .........BBBB...
+    """,
 )
 
 # 6, graphics: a cup holding pencils and a brush.
@@ -210,24 +211,24 @@ GRAPHICS = sprite(
         "b": "#8a5a2a", "h": "#4a7ee0", "H": "#1a3c8a",
         "c": "#4aa0d8", "C": "#1a5a8a", "l": "#a8d8f4",
     },
-    [
-        ".......k........",
-        "..k....t....kk..",
-        ".RtR..YtY..Hkk..",
-        ".RtR..YyY..Hbh..",
-        "..RrR.YyY.Hbh...",
-        "..RrR.YyYGHbh...",
-        "...RrRYyGgGhH...",
-        "...RrRYyGgGh....",
-        "..CCCCCCCCCCCC..",
-        "..ClllcccccccC..",
-        "..ClcccccccccC..",
-        "..ClcccccccccC..",
-        "...ClcccccccC...",
-        "...ClcccccccC...",
-        "...CCCCCCCCCC...",
-        "................",
-    ],
+    """
+    .......k........
+    ..k....t....kk..
+    .RtR..YtY..Hkk..
+    .RtR..YyY..Hbh..
+    ..RrR.YyY.Hbh...
+    ..RrR.YyYGHbh...
+    ...RrRYyGgGhH...
+    ...RrRYyGgGh....
+    ..CCCCCCCCCCCC..
+    ..ClllcccccccC..
+    ..ClcccccccccC..
+    ..ClcccccccccC..
+    ...ClcccccccC...
+    ...ClcccccccC...
+    ...CCCCCCCCCC...
+    ................
+    """,
 )
 
 # 7, security: a shield in four colours.
@@ -237,47 +238,47 @@ SECURITY = sprite(
         "r": "#e5432f", "g": "#3cb43c", "b": "#3371e0", "y": "#f7c51e",
         "1": "#f7a596", "2": "#a8e8a0",
     },
-    [
-        "KKKKKKKKKKKKKKK.",
-        "K111111K222222K.",
-        "K1rrrrrK2gggggK.",
-        "K1rrrrrK2gggggK.",
-        "K1rrrrrK2gggggK.",
-        "K1rrrrrK2gggggK.",
-        "K1rrrrrK2gggggK.",
-        "KKKKKKKKKKKKKKK.",
-        "KbbbbbbKyyyyyyK.",
-        "KbbbbbbKyyyyyyK.",
-        ".KbbbbbKyyyyyK..",
-        ".KbbbbbKyyyyyK..",
-        "..KbbbbKyyyyK...",
-        "...KbbbKyyyK....",
-        "....KKbKyKK.....",
-        "......KKK.......",
-    ],
+    """
+    KKKKKKKKKKKKKKK.
+    K111111K222222K.
+    K1rrrrrK2gggggK.
+    K1rrrrrK2gggggK.
+    K1rrrrrK2gggggK.
+    K1rrrrrK2gggggK.
+    K1rrrrrK2gggggK.
+    KKKKKKKKKKKKKKK.
+    KbbbbbbKyyyyyyK.
+    KbbbbbbKyyyyyyK.
+    .KbbbbbKyyyyyK..
+    .KbbbbbKyyyyyK..
+    ..KbbbbKyyyyK...
+    ...KbbbKyyyK....
+    ....KKbKyKK.....
+    ......KKK.......
+    """,
 )
 
 # 8, miscellaneous: a question mark in a blue disc.
 MISCELLANEOUS = sprite(
     {"K": "#0b2f78", "b": "#2a6ee0", "l": "#7aa8f4", "w": "#ffffff"},
-    [
-        ".....KKKKKK.....",
-        "...KKllllllKK...",
-        "..KlllbbbbbbbK..",
-        ".KllbbbwwwwbbbK.",
-        ".KlbbbwwbbwwbbK.",
-        "KlbbbbbbbbwwbbbK",
-        "KlbbbbbbbwwbbbbK",
-        "KbbbbbbbwwbbbbbK",
-        "KbbbbbbbwwbbbbbK",
-        "KbbbbbbbbbbbbbbK",
-        "KbbbbbbbwwbbbbbK",
-        ".KbbbbbbwwbbbbK.",
-        ".KbbbbbbbbbbbbK.",
-        "..KbbbbbbbbbbK..",
-        "...KKbbbbbbKK...",
-        ".....KKKKKK.....",
-    ],
+    """
+    .....KKKKKK.....
+    ...KKllllllKK...
+    ..KlllbbbbbbbK..
+    .KllbbbwwwwbbbK.
+    .KlbbbwwbbwwbbK.
+    KlbbbbbbbbwwbbbK
+    KlbbbbbbbwwbbbbK
+    KbbbbbbbwwbbbbbK
+    KbbbbbbbwwbbbbbK
+    KbbbbbbbbbbbbbbK
+    KbbbbbbbwwbbbbbK
+    .KbbbbbbwwbbbbK.
+    .KbbbbbbbbbbbbK.
+    ..KbbbbbbbbbbK..
+    ...KKbbbbbbKK...
+    .....KKKKKK.....
+    """,
 )
 
 # One drawing per category, in the order of the category names in the table of texts, texts/texts.cpp.
@@ -291,24 +292,24 @@ APP_ICON = sprite(
         "r": "#e5432f", "g": "#3cb43c", "b": "#3371e0",
         "T": "#145a14", "t": "#3cc03c",
     },
-    [
-        "................",
-        "KKKKKKKKKKKKK...",
-        "KwwwwwwwwwwwK...",
-        "KwrrwsssssswK...",
-        "KwrrwwwwwwwwK...",
-        "KwwwwwwwwwwwK...",
-        "KwggwssssswwK...",
-        "KwggwwwwwwwwK.TT",
-        "KwwwwwwwwwwwKTtT",
-        "KwbbwssssswwTtT.",
-        "KwbbwwwwwTwTtT..",
-        "KwwwwwwwTtTtT...",
-        "KKKKKKKKTttT....",
-        ".........TT.....",
-        "................",
-        "................",
-    ],
+    """
+    ................
+    KKKKKKKKKKKKK...
+    KwwwwwwwwwwwK...
+    KwrrwsssssswK...
+    KwrrwwwwwwwwK...
+    KwwwwwwwwwwwK...
+    KwggwssssswwK...
+    KwggwwwwwwwwK.TT
+    KwwwwwwwwwwwKTtT
+    KwbbwssssswwTtT.
+    KwbbwwwwwTwTtT..
+    KwwwwwwwTtTtT...
+    KKKKKKKKTttT....
+    .........TT.....
+    ................
+    ................
+    """,
 )
 
 
@@ -318,48 +319,48 @@ def _window(title):
     """A program window; the title-bar colour tells one program from another."""
     return sprite(
         {"K": "#3c3c3c", "t": title, "w": "#ffffff", "s": "#c0c0c0", "x": "#e04030"},
-        [
-            "................",
-            "KKKKKKKKKKKKKKK.",
-            "KtttttttttttxxK.",
-            "KtttttttttttxxK.",
-            "KKKKKKKKKKKKKKK.",
-            "KwwwwwwwwwwwwwK.",
-            "KwsssssswwwwwwK.",
-            "KwwwwwwwwwwwwwK.",
-            "KwsssssssssswwK.",
-            "KwwwwwwwwwwwwwK.",
-            "KwssssswwwwwwwK.",
-            "KwwwwwwwwwwwwwK.",
-            "KwwwwwwwwwwwwwK.",
-            "KKKKKKKKKKKKKKK.",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        KKKKKKKKKKKKKKK.
+        KtttttttttttxxK.
+        KtttttttttttxxK.
+        KKKKKKKKKKKKKKK.
+        KwwwwwwwwwwwwwK.
+        KwsssssswwwwwwK.
+        KwwwwwwwwwwwwwK.
+        KwsssssssssswwK.
+        KwwwwwwwwwwwwwK.
+        KwssssswwwwwwwK.
+        KwwwwwwwwwwwwwK.
+        KwwwwwwwwwwwwwK.
+        KKKKKKKKKKKKKKK.
+        ................
+        ................
+        """,
     )
 
 
 MENU_ICONS = {
     "folder": sprite(
         {"K": "#8a6a10", "y": "#f6d66a", "l": "#fff0b0", "d": "#d8a830"},
-        [
-            "................",
-            "................",
-            ".KKKKK..........",
-            "KlllllK.........",
-            "KlyyyylKKKKKKK..",
-            "KlyyyyyyyyyyyyK.",
-            "KKKKKKKKKKKKKKKK",
-            "KlllllllllllllK.",
-            "KlyyyyyyyyyyydK.",
-            "KlyyyyyyyyyyydK.",
-            "KlyyyyyyyyyyydK.",
-            "KlyyyyyyyyyyydK.",
-            "KddddddddddddddK",
-            "KKKKKKKKKKKKKKK.",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        .KKKKK..........
+        KlllllK.........
+        KlyyyylKKKKKKK..
+        KlyyyyyyyyyyyyK.
+        KKKKKKKKKKKKKKKK
+        KlllllllllllllK.
+        KlyyyyyyyyyyydK.
+        KlyyyyyyyyyyydK.
+        KlyyyyyyyyyyydK.
+        KlyyyyyyyyyyydK.
+        KddddddddddddddK
+        KKKKKKKKKKKKKKK.
+        ................
+        ................
+        """,
     ),
     "blue": _window("#2a5ec8"),
     "green": _window("#2f9a3a"),
@@ -368,276 +369,276 @@ MENU_ICONS = {
     "teal": _window("#1e9a9a"),
     "globe": sprite(
         {"B": "#143f7a", "s": "#3a86d8", "S": "#86bff0", "g": "#3aa83a", "G": "#1f6a1f"},
-        [
-            "................",
-            ".....BBBBBB.....",
-            "...BBSSsgggBB...",
-            "..BSSggsggGssB..",
-            "..BSgggGsssssB..",
-            ".BsgggggsssgggB.",
-            ".BssgggsssggGgB.",
-            ".BsssggsssgggsB.",
-            ".BssssgssssggsB.",
-            ".BsssssssssgssB.",
-            ".BssssggssssssB.",
-            "..BsssgggssssB..",
-            "..BssssggsssB...",
-            "...BBssgssBB....",
-            ".....BBBBB......",
-            "................",
-        ],
+        """
+        ................
+        .....BBBBBB.....
+        ...BBSSsgggBB...
+        ..BSSggsggGssB..
+        ..BSgggGsssssB..
+        .BsgggggsssgggB.
+        .BssgggsssggGgB.
+        .BsssggsssgggsB.
+        .BssssgssssggsB.
+        .BsssssssssgssB.
+        .BssssggssssssB.
+        ..BsssgggssssB..
+        ..BssssggsssB...
+        ...BBssgssBB....
+        .....BBBBB......
+        ................
+        """,
     ),
     "document": sprite(
         {"K": "#505050", "w": "#ffffff", "s": "#a8a8a8", "f": "#d8d8d8"},
-        [
-            "..KKKKKKKK......",
-            "..KwwwwwwKK.....",
-            "..KwwwwwwKfK....",
-            "..KwsssswKKKK...",
-            "..KwwwwwwwwwK...",
-            "..KwssssssswK...",
-            "..KwwwwwwwwwK...",
-            "..KwssssssswK...",
-            "..KwwwwwwwwwK...",
-            "..KwsssssswwK...",
-            "..KwwwwwwwwwK...",
-            "..KwssssssswK...",
-            "..KwwwwwwwwwK...",
-            "..KKKKKKKKKKK...",
-            "................",
-            "................",
-        ],
+        """
+        ..KKKKKKKK......
+        ..KwwwwwwKK.....
+        ..KwwwwwwKfK....
+        ..KwsssswKKKK...
+        ..KwwwwwwwwwK...
+        ..KwssssssswK...
+        ..KwwwwwwwwwK...
+        ..KwssssssswK...
+        ..KwwwwwwwwwK...
+        ..KwsssssswwK...
+        ..KwwwwwwwwwK...
+        ..KwssssssswK...
+        ..KwwwwwwwwwK...
+        ..KKKKKKKKKKK...
+        ................
+        ................
+        """,
     ),
     "help": sprite(
         {"K": "#1a3c6a", "b": "#2f6fd0", "p": "#f4f4f4", "w": "#ffffff", "y": "#f7c51e"},
-        [
-            "................",
-            "..KKKKKKKKKK....",
-            ".KbbbbbbbbbbK...",
-            ".KbbbyyyybbbK...",
-            ".KbbyybbyybbK...",
-            ".KbbbbbbyybbK...",
-            ".KbbbbbyybbbK...",
-            ".KbbbbyybbbbK...",
-            ".KbbbbbbbbbbK...",
-            ".KbbbbyybbbbK...",
-            ".KbbbbbbbbbbK...",
-            ".KKKKKKKKKKKK...",
-            ".KppppppppppK...",
-            "..KKKKKKKKKKK...",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ..KKKKKKKKKK....
+        .KbbbbbbbbbbK...
+        .KbbbyyyybbbK...
+        .KbbyybbyybbK...
+        .KbbbbbbyybbK...
+        .KbbbbbyybbbK...
+        .KbbbbyybbbbK...
+        .KbbbbbbbbbbK...
+        .KbbbbyybbbbK...
+        .KbbbbbbbbbbK...
+        .KKKKKKKKKKKK...
+        .KppppppppppK...
+        ..KKKKKKKKKKK...
+        ................
+        ................
+        """,
     ),
     "uninstall": sprite(
         {"K": "#6a4a1a", "c": "#d8a860", "C": "#b08040", "l": "#f0d098", "x": "#d82020", "X": "#801010"},
-        [
-            "................",
-            "................",
-            "...KKKKKKKKK....",
-            "..KlllllllllK...",
-            ".KKKKKKKKKKKKK..",
-            ".KccccccccccCK..",
-            ".KccXccccXccCK..",
-            ".KcXxXccXxXcCK..",
-            ".KccXxXXxXccCK..",
-            ".KcccXxxXcccCK..",
-            ".KccXxXXxXccCK..",
-            ".KcXxXccXxXcCK..",
-            ".KccXccccXccCK..",
-            ".KKKKKKKKKKKKK..",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        ...KKKKKKKKK....
+        ..KlllllllllK...
+        .KKKKKKKKKKKKK..
+        .KccccccccccCK..
+        .KccXccccXccCK..
+        .KcXxXccXxXcCK..
+        .KccXxXXxXccCK..
+        .KcccXxxXcccCK..
+        .KccXxXXxXccCK..
+        .KcXxXccXxXcCK..
+        .KccXccccXccCK..
+        .KKKKKKKKKKKKK..
+        ................
+        ................
+        """,
     ),
     "gear": sprite(
         {"K": "#404040", "s": "#b4b4b4", "l": "#e0e0e0", "d": "#808080"},
-        [
-            "................",
-            "......KKK.......",
-            "..KK..KlK..KK...",
-            "..KlKKKlKKKlK...",
-            "...KllllllsK....",
-            ".KKKlsKKKssKKK..",
-            ".KllsK...KssdK..",
-            ".KKlsK...KsdKK..",
-            ".KllsK...KsddK..",
-            ".KKKssKKKsdKKK..",
-            "...KsssssddK....",
-            "..KdKKKdKKKdK...",
-            "..KK..KdK..KK...",
-            "......KKK.......",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ......KKK.......
+        ..KK..KlK..KK...
+        ..KlKKKlKKKlK...
+        ...KllllllsK....
+        .KKKlsKKKssKKK..
+        .KllsK...KssdK..
+        .KKlsK...KsdKK..
+        .KllsK...KsddK..
+        .KKKssKKKsdKKK..
+        ...KsssssddK....
+        ..KdKKKdKKKdK...
+        ..KK..KdK..KK...
+        ......KKK.......
+        ................
+        ................
+        """,
     ),
     "mail": sprite(
         {"K": "#505050", "w": "#ffffff", "s": "#c8c8c8", "r": "#d83a2a"},
-        [
-            "................",
-            "................",
-            "................",
-            "KKKKKKKKKKKKKKK.",
-            "KKwwwwwwwwwwwKK.",
-            "KwKwwwwwwwwwKwK.",
-            "KwwKwwwwwwwKwwK.",
-            "KwwwKwwwwwKwwwK.",
-            "KwwwwKKrKKwwwwK.",
-            "KwwwKwwwwwKwwwK.",
-            "KwwKwwwwwwwKwwK.",
-            "KwKwwwwwwwwwKwK.",
-            "KKKKKKKKKKKKKKK.",
-            "................",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        ................
+        KKKKKKKKKKKKKKK.
+        KKwwwwwwwwwwwKK.
+        KwKwwwwwwwwwKwK.
+        KwwKwwwwwwwKwwK.
+        KwwwKwwwwwKwwwK.
+        KwwwwKKrKKwwwwK.
+        KwwwKwwwwwKwwwK.
+        KwwKwwwwwwwKwwK.
+        KwKwwwwwwwwwKwK.
+        KKKKKKKKKKKKKKK.
+        ................
+        ................
+        ................
+        """,
     ),
     "disc": sprite(
         {"K": "#606060", "s": "#d4d4dc", "l": "#f4f4ff", "c": "#a8d0f0", "p": "#e0b0e8", "w": "#ffffff"},
-        [
-            "................",
-            ".....KKKKKK.....",
-            "...KKllllssKK...",
-            "..KllllsssccsK..",
-            "..KlllssscccsK..",
-            ".KllsssKKccsssK.",
-            ".KlssspK.KccssK.",
-            ".KssspK..KcsssK.",
-            ".KsspKK..KsssK..",
-            ".KsspppKKsssslK.",
-            "..KssppsssslllK.",
-            "..KsppsssslllK..",
-            "...KKsssllllK...",
-            ".....KKKKKK.....",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        .....KKKKKK.....
+        ...KKllllssKK...
+        ..KllllsssccsK..
+        ..KlllssscccsK..
+        .KllsssKKccsssK.
+        .KlssspK.KccssK.
+        .KssspK..KcsssK.
+        .KsspKK..KsssK..
+        .KsspppKKsssslK.
+        ..KssppsssslllK.
+        ..KsppsssslllK..
+        ...KKsssllllK...
+        .....KKKKKK.....
+        ................
+        ................
+        """,
     ),
     "note": sprite(
         {"K": "#202020", "n": "#404040", "v": "#7a44b8"},
-        [
-            "................",
-            ".......KKKKKKK..",
-            ".......KvvvvvK..",
-            ".......KKKKKvK..",
-            ".......K...KvK..",
-            ".......K...KvK..",
-            ".......K...KvK..",
-            ".......K...KvK..",
-            ".......K.KKKvK..",
-            ".......KKvvvvK..",
-            "....KKKKKvvvvK..",
-            "...KvvvvKKvvK...",
-            "...KvvvvKKKK....",
-            "....KvvK........",
-            ".....KK.........",
-            "................",
-        ],
+        """
+        ................
+        .......KKKKKKK..
+        .......KvvvvvK..
+        .......KKKKKvK..
+        .......K...KvK..
+        .......K...KvK..
+        .......K...KvK..
+        .......K...KvK..
+        .......K.KKKvK..
+        .......KKvvvvK..
+        ....KKKKKvvvvK..
+        ...KvvvvKKvvK...
+        ...KvvvvKKKK....
+        ....KvvK........
+        .....KK.........
+        ................
+        """,
     ),
     "cards": sprite(
         {"K": "#404040", "w": "#ffffff", "r": "#d82020", "b": "#3a6ad0", "l": "#9ab8f0"},
-        [
-            "................",
-            ".KKKKKKKK.......",
-            ".KblblblK.......",
-            ".KlbKKKKKKKKK...",
-            ".KblKwwwwwwwK...",
-            ".KlbKwwwrwwwK...",
-            ".KblKwwrrrwwK...",
-            ".KlbKwrrrrrwK...",
-            ".KblKrrrrrrrK...",
-            ".KlbKwrrrrrwK...",
-            ".KKKKwwrrrwwK...",
-            "....KwwwrwwwK...",
-            "....KwwwwwwwK...",
-            "....KKKKKKKKK...",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        .KKKKKKKK.......
+        .KblblblK.......
+        .KlbKKKKKKKKK...
+        .KblKwwwwwwwK...
+        .KlbKwwwrwwwK...
+        .KblKwwrrrwwK...
+        .KlbKwrrrrrwK...
+        .KblKrrrrrrrK...
+        .KlbKwrrrrrwK...
+        .KKKKwwrrrwwK...
+        ....KwwwrwwwK...
+        ....KwwwwwwwK...
+        ....KKKKKKKKK...
+        ................
+        ................
+        """,
     ),
     "chat": sprite(
         {"K": "#1a5a8a", "c": "#6ac0f0", "l": "#c8ecff", "w": "#ffffff"},
-        [
-            "................",
-            "................",
-            "..KKKKKKKKKKK...",
-            ".KllllllllllcK..",
-            ".KlccccccccccK..",
-            ".KlcwwcwwcwwcK..",
-            ".KlccccccccccK..",
-            ".KlccccccccccK..",
-            "..KKKKccKKKKK...",
-            ".....KcK........",
-            ".....KK.........",
-            "................",
-            "................",
-            "................",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        ..KKKKKKKKKKK...
+        .KllllllllllcK..
+        .KlccccccccccK..
+        .KlcwwcwwcwwcK..
+        .KlccccccccccK..
+        .KlccccccccccK..
+        ..KKKKccKKKKK...
+        .....KcK........
+        .....KK.........
+        ................
+        ................
+        ................
+        ................
+        ................
+        """,
     ),
     "shield": sprite(
         {"K": "#1a4a2a", "g": "#3aa84a", "l": "#9ae0a0", "w": "#ffffff"},
-        [
-            "................",
-            "..KKKKKKKKKKK...",
-            "..KlllllllllK...",
-            "..KlggggggggK...",
-            "..KlggggwgggK...",
-            "..KlgggwwwggK...",
-            "..KlggwwwwwgK...",
-            "..KlgggwwwggK...",
-            "...KgggwwwgK....",
-            "...KggggwggK....",
-            "....KgggggK.....",
-            ".....KgggK......",
-            "......KgK.......",
-            ".......K........",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ..KKKKKKKKKKK...
+        ..KlllllllllK...
+        ..KlggggggggK...
+        ..KlggggwgggK...
+        ..KlgggwwwggK...
+        ..KlggwwwwwgK...
+        ..KlgggwwwggK...
+        ...KgggwwwgK....
+        ...KggggwggK....
+        ....KgggggK.....
+        .....KgggK......
+        ......KgK.......
+        .......K........
+        ................
+        ................
+        """,
     ),
     "picture": sprite(
         {"K": "#404040", "s": "#8ccaf4", "w": "#ffffff", "y": "#f7d21e", "g": "#3aa83a", "G": "#1f6a1f", "m": "#8a8a9a"},
-        [
-            "................",
-            "................",
-            "KKKKKKKKKKKKKKK.",
-            "KwwwwwwwwwwwwwK.",
-            "KwssssssssyyswK.",
-            "KwssssssssyyswK.",
-            "KwsssmssssssswK.",
-            "KwssmmmsssssswK.",
-            "KwsmmmmmsgggswK.",
-            "KwmmmmmmgggggwK.",
-            "KwgggggggGGggwK.",
-            "KwwwwwwwwwwwwwK.",
-            "KKKKKKKKKKKKKKK.",
-            "................",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        KKKKKKKKKKKKKKK.
+        KwwwwwwwwwwwwwK.
+        KwssssssssyyswK.
+        KwssssssssyyswK.
+        KwsssmssssssswK.
+        KwssmmmsssssswK.
+        KwsmmmmmsgggswK.
+        KwmmmmmmgggggwK.
+        KwgggggggGGggwK.
+        KwwwwwwwwwwwwwK.
+        KKKKKKKKKKKKKKK.
+        ................
+        ................
+        ................
+        """,
     ),
     "palette": sprite(
         {"K": "#6a4a1a", "t": "#e8c08a", "r": "#e03a2a", "b": "#3371e0", "g": "#3cb43c", "y": "#f7c51e"},
-        [
-            "................",
-            "................",
-            "....KKKKKKK.....",
-            "..KKtttttttKK...",
-            ".KtttrrttbbttK..",
-            ".KtttrrttbbtttK.",
-            "KttttttttttttK..",
-            "KtggttttttttK...",
-            "KtggttttKKKK....",
-            "KtttttttK.......",
-            ".KtttyytK.......",
-            "..KttyyttK......",
-            "...KKtttttK.....",
-            ".....KKKKK......",
-            "................",
-            "................",
-        ],
+        """
+        ................
+        ................
+        ....KKKKKKK.....
+        ..KKtttttttKK...
+        .KtttrrttbbttK..
+        .KtttrrttbbtttK.
+        KttttttttttttK..
+        KtggttttttttK...
+        KtggttttKKKK....
+        KtttttttK.......
+        .KtttyytK.......
+        ..KttyyttK......
+        ...KKtttttK.....
+        .....KKKKK......
+        ................
+        ................
+        """,
     ),
 }
 

@@ -463,45 +463,40 @@ std::vector<double> Scan(const StartMenu& menu) {
     return {ms};
 }
 
-// The entries of a fresh Start menu, scanned into the catalogue and each given a category.
-void AssignCategories(CountingShell& shell) {
+// How long `move` takes over the entries of a fresh copy of a Start menu, scanned into the
+// catalogue and each given a category.
+template <class Move> std::vector<double> TimedMoves(const StartMenu& menu, Move&& move) {
+    TempFolder temp;
+    CountingShell shell;
+    menu.CopyTo(temp, shell);
     ResetCatalogue();
     ScanStartMenu(shell);
     for (size_t i = 0; i < StartMenuItems.size(); ++i)
         StartMenuItems[i].Category = static_cast<int32_t>(i % CategoryCount);
+    const auto start = Clock::now();
+    move(shell);
+    const double ms = MsSince(start);
+    ResetCatalogue();
+    return {ms};
 }
 
-// The distribution of a fresh copy of a Start menu, through the shell's operations and the
-// journal, as the window runs it.
+// The distribution, through the shell's operations and the journal, as the window runs it.
 std::vector<double> Distribution(const StartMenu& menu) {
-    TempFolder temp;
-    CountingShell shell;
-    menu.CopyTo(temp, shell);
-    AssignCategories(shell);
-    const auto start = Clock::now();
-    DistributeItems(shell);
-    const double ms = MsSince(start);
-    ResetCatalogue();
-    return {ms};
+    return TimedMoves(menu, [](CountingShell& shell) { DistributeItems(shell); });
 }
 
-// Its floor: plain renames of the same entries of a fresh copy into the same folders.
+// Its floor: plain renames of the same entries into the same folders.
 std::vector<double> PlainRenames(const StartMenu& menu) {
-    TempFolder temp;
-    CountingShell shell;
-    menu.CopyTo(temp, shell);
-    AssignCategories(shell);
-    const auto start = Clock::now();
-    for (const TStartMenu& entry : StartMenuItems) {
-        const std::string root = entry.IsUser ? *shell.user : *shell.common;
-        const std::string folder = root + "\\" + CategoryNames[static_cast<size_t>(entry.Category)];
-        CreateDirectoryW(Widen(folder).c_str(), nullptr);
-        MoveFileW(Widen(root + "\\" + FileNameOf(entry.Path)).c_str(),
-                  Widen(folder + "\\" + FileNameOf(entry.Path)).c_str());
-    }
-    const double ms = MsSince(start);
-    ResetCatalogue();
-    return {ms};
+    return TimedMoves(menu, [](CountingShell& shell) {
+        for (const TStartMenu& entry : StartMenuItems) {
+            const std::string root = entry.IsUser ? *shell.user : *shell.common;
+            const std::string folder =
+                root + "\\" + CategoryNames[static_cast<size_t>(entry.Category)];
+            CreateDirectoryW(Widen(folder).c_str(), nullptr);
+            MoveFileW(Widen(root + "\\" + FileNameOf(entry.Path)).c_str(),
+                      Widen(folder + "\\" + FileNameOf(entry.Path)).c_str());
+        }
+    });
 }
 
 } // namespace

@@ -119,7 +119,12 @@ if [ "$driver_status" -ne 0 ] || ! grep -q '^RESULT PASS' "$e2e_work/driver.log"
 fi
 
 e2e_stop_wine
-leftover=$(e2e_leftover_processes)
+# The prefix's processes end once the Wine server has gone, which a busy machine may delay.
+for _ in $(seq 300); do
+    leftover=$(e2e_leftover_processes)
+    [ -z "$leftover" ] && break
+    sleep 0.2
+done
 if [ -n "$leftover" ]; then
     fail "Wine processes are left in the prefix:"
     echo "$leftover"

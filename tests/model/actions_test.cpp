@@ -7,56 +7,67 @@
 
 namespace {
 
+using Names = std::vector<std::string>;
+using Paths = std::set<std::string>;
+
 // --- Backup ---------------------------------------------------------------------------------
 
-TEST_F(ActionsTest, BackupCreatesBothFoldersCopiesUserThenAllUsersAndReportsSuccess) {
+class BackupTest : public ActionsTest {
+protected:
+    // Both Programs folders with a shortcut each, and the user's with a program group.
+    void SetUp() override {
+        ActionsTest::SetUp();
+        shell.folders = {LocalAppData, User, User + "\\Games", Common};
+        shell.files = {User + "\\Writer.lnk", User + "\\Games\\Chess.lnk", Common + "\\Mail.lnk"};
+    }
+    const Paths userCopy{"Games", "Games\\Chess.lnk", "Writer.lnk"};
+    const Paths commonCopy{"Mail.lnk"};
+};
+
+TEST_F(BackupTest, BackupCreatesBothFoldersCopiesUserThenAllUsersAndReportsSuccess) {
     shell.folders.insert("D:\\backup");
     EXPECT_TRUE(MakeBackup(shell, "D:\\backup\\"));
-    EXPECT_EQ(shell.calls,
-              (std::vector<std::string>{
-                  "ListFolder(D:\\backup\\Programs\\*.*,63)",
-                  "ListFolder(D:\\backup\\Common_Programs\\*.*,63)",
-                  "FolderExists(D:\\backup\\Programs\\)", "CreateFolder(D:\\backup\\Programs\\)",
-                  "Copy(" + User + "\\*.* -> D:\\backup\\Programs\\)",
-                  "FolderExists(D:\\backup\\Common_Programs\\)",
-                  "CreateFolder(D:\\backup\\Common_Programs\\)",
-                  "Copy(" + Common + "\\*.* -> D:\\backup\\Common_Programs\\)",
-                  "ShowMessage(Резервная копия создана!)"}));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана!"});
+    EXPECT_EQ(Below("D:\\backup"),
+              (Paths{"Common_Programs", "Common_Programs\\Mail.lnk", "Programs", "Programs\\Games",
+                     "Programs\\Games\\Chess.lnk", "Programs\\Writer.lnk"}));
+    EXPECT_EQ(Below(User), userCopy);
+    // The user's folder is copied first.
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Copy("),
+              (Names{"Copy(" + User + "\\*.* -> D:\\backup\\Programs\\)",
+                     "Copy(" + Common + "\\*.* -> D:\\backup\\Common_Programs\\)"}));
 }
 
-TEST_F(ActionsTest, BackupReusesExistingFoldersAndAddsTheMissingBackslash) {
-    shell.folders = {"C:\\x\\backup\\Programs", "C:\\x\\backup\\Common_Programs"};
-    MakeBackup(shell, "C:\\x\\backup");
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{
-                               "ListFolder(C:\\x\\backup\\Programs\\*.*,63)",
-                               "ListFolder(C:\\x\\backup\\Common_Programs\\*.*,63)",
-                               "FolderExists(C:\\x\\backup\\Programs\\)",
-                               "Copy(" + User + "\\*.* -> C:\\x\\backup\\Programs\\)",
-                               "FolderExists(C:\\x\\backup\\Common_Programs\\)",
-                               "Copy(" + Common + "\\*.* -> C:\\x\\backup\\Common_Programs\\)",
-                               "ShowMessage(Резервная копия создана!)"}));
+// The copy folders there already (empty) are used as they are: creating them again would fail.
+TEST_F(BackupTest, BackupReusesExistingFoldersAndAddsTheMissingBackslash) {
+    shell.folders.insert({"C:\\x\\backup\\Programs", "C:\\x\\backup\\Common_Programs"});
+    EXPECT_TRUE(MakeBackup(shell, "C:\\x\\backup"));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана!"});
+    EXPECT_EQ(Below("C:\\x\\backup\\Programs"), userCopy);
+    EXPECT_EQ(Below("C:\\x\\backup\\Common_Programs"), commonCopy);
 }
 
-TEST_F(ActionsTest, AFailedCopyShowsItsCodeGoesOnAndTheBackupIsIncomplete) {
+TEST_F(BackupTest, AFailedCopyShowsItsCodeGoesOnAndTheBackupIsIncomplete) {
     shell.opResults[User + "\\*.*"] = {1223 + 1, false};
-    MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages,
-              (std::vector<std::string>{"1224", "Резервная копия создана не полностью!"}));
-    EXPECT_EQ(shell.calls[8], "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)");
+    EXPECT_FALSE(MakeBackup(shell, "E:\\b\\"));
+    EXPECT_EQ(shell.messages, (Names{"1224", "Резервная копия создана не полностью!"}));
+    EXPECT_EQ(Below("E:\\b\\Programs"), Paths{});
+    EXPECT_EQ(Below("E:\\b\\Common_Programs"), commonCopy);
 }
 
-TEST_F(ActionsTest, ACancelledCopyShowsNoNumberButTheBackupIsIncomplete) {
+TEST_F(BackupTest, ACancelledCopyShowsNoNumberButTheBackupIsIncomplete) {
     shell.opResults[Common + "\\*.*"] = {0, true};
-    MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана не полностью!"}));
+    EXPECT_FALSE(MakeBackup(shell, "E:\\b\\"));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана не полностью!"});
     shell.messages.clear();
     shell.opResults[Common + "\\*.*"] = {1223, true};
-    MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана не полностью!"}));
+    EXPECT_FALSE(MakeBackup(shell, "E:\\c\\"));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана не полностью!"});
 }
 
-TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
+TEST_F(BackupTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
     shell.createFailures["Q:\\missing\\b\\Programs"] = 3;
+    const Disk before = OnDisk();
     EXPECT_THROW(
         try { MakeBackup(shell, "Q:\\missing\\b\\"); } catch (const EInOutError& e) {
             EXPECT_EQ(e.Code(), 3);
@@ -64,100 +75,70 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheBackupThere) {
             throw;
         },
         EInOutError);
-    EXPECT_EQ(shell.calls.back(), "CreateFolder(Q:\\missing\\b\\Programs\\)");
+    EXPECT_EQ(OnDisk(), before);
     EXPECT_TRUE(shell.messages.empty());
 
     // A failure at the second folder keeps the first copy.
-    shell.calls.clear();
     shell.createFailures = {{"E:\\b\\Common_Programs", 5}};
     EXPECT_THROW(MakeBackup(shell, "E:\\b\\"), EInOutError);
-    EXPECT_EQ(shell.calls[4], "Copy(" + User + "\\*.* -> E:\\b\\Programs\\)");
-    EXPECT_EQ(shell.calls.back(), "CreateFolder(E:\\b\\Common_Programs\\)");
+    EXPECT_EQ(Below("E:\\b"), (Paths{"Programs", "Programs\\Games", "Programs\\Games\\Chess.lnk",
+                                     "Programs\\Writer.lnk"}));
+    EXPECT_TRUE(shell.messages.empty());
 }
 
-TEST_F(ActionsTest, AnUnknownProgramsFolderIsNotCopiedAndTheBackupIsIncomplete) {
+TEST_F(BackupTest, AnUnknownProgramsFolderIsNotCopiedAndTheBackupIsIncomplete) {
     UserProgramsDir.reset();
-    MakeBackup(shell, "E:\\b\\");
-    EXPECT_EQ(
-        shell.calls,
-        (std::vector<std::string>{
-            "ListFolder(E:\\b\\Programs\\*.*,63)", "ListFolder(E:\\b\\Common_Programs\\*.*,63)",
-            "FolderExists(E:\\b\\Programs\\)", "CreateFolder(E:\\b\\Programs\\)",
-            "FolderExists(E:\\b\\Common_Programs\\)", "CreateFolder(E:\\b\\Common_Programs\\)",
-            "Copy(" + Common + "\\*.* -> E:\\b\\Common_Programs\\)",
-            "ShowMessage(" + std::string("Резервная копия создана не полностью!") + ")"}));
+    EXPECT_FALSE(MakeBackup(shell, "E:\\b\\"));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана не полностью!"});
+    EXPECT_EQ(Below("E:\\b\\Programs"), Paths{});
+    EXPECT_EQ(Below("E:\\b\\Common_Programs"), commonCopy);
 }
 
-TEST_F(ActionsTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappens) {
+TEST_F(BackupTest, BackupTextsThatAreNotFullPathsAreRefusedBeforeAnythingHappens) {
     for (const std::string& text : std::vector<std::string>{
              "",         "   ",          " C:\\b",      "backup",   "backup\\",   "C:",
              "C:backup", "C:/backup",    "\\backup",    "\\\\",     "\\\\server", "\\\\server\\",
              "C:\\a<b",  "C:\\a>b",      "C:\\a|b",     "C:\\a\"b", "C:\\a?b",    "C:\\a*b",
-             "C:\\a:b",  "C:\\x\\..\\y", "C:\\x\\.\\y", "C:\\x\\.."}) {
-        shell.calls.clear();
-        MakeBackup(shell, text);
-        EXPECT_EQ(shell.calls,
-                  (std::vector<std::string>{
-                      "ShowMessage(" +
-                      std::string("Укажите полный путь к папке для резервной копии.") + ")"}))
-            << "text: [" << text << "]";
-    }
+             "C:\\a:b",  "C:\\x\\..\\y", "C:\\x\\.\\y", "C:\\x\\.."})
+        ExpectBackupRefused(text, "Укажите полный путь к папке для резервной копии.");
 }
 
-TEST_F(ActionsTest, FullPathsOfBothKindsAreAccepted) {
+TEST_F(BackupTest, FullPathsOfBothKindsAreAccepted) {
     for (const std::string& text :
          std::vector<std::string>{"C:\\", "z:\\Резерв копия", "\\\\server\\share",
                                   "\\\\server\\share\\b\\", "C:\\バックアップ"}) {
         shell.messages.clear();
         MakeBackup(shell, text);
-        EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана!"})) << text;
+        EXPECT_EQ(shell.messages, Names{"Резервная копия создана!"}) << text;
     }
 }
 
-TEST_F(ActionsTest, ABackupFolderInsideEitherProgramsFolderIsRefused) {
+TEST_F(BackupTest, ABackupFolderInsideEitherProgramsFolderIsRefused) {
     CommonProgramsDir = "C:\\ProgramData\\Пуск\\Programs";
     for (const std::string& text : std::vector<std::string>{
              User + "\\", User, "c:\\users\\ann\\START MENU\\programs\\Backup\\",
-             "C:\\PROGRAMDATA\\ПУСК\\programs", "c:\\programdata\\пуск\\Programs\\Ёлка\\b"}) {
-        shell.calls.clear();
-        MakeBackup(shell, text);
-        EXPECT_EQ(
-            shell.calls,
-            (std::vector<std::string>{
-                "ShowMessage(" +
-                std::string("Папка для резервной копии не может находиться внутри меню \"Пуск\".") +
-                ")"}))
-            << text;
-    }
+             "C:\\PROGRAMDATA\\ПУСК\\programs", "c:\\programdata\\пуск\\Programs\\Ёлка\\b"})
+        ExpectBackupRefused(text,
+                            "Папка для резервной копии не может находиться внутри меню \"Пуск\".");
     // A neighbour whose name merely begins like the Programs folder is fine.
     shell.messages.clear();
     MakeBackup(shell, User + " backup\\");
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Резервная копия создана!"}));
+    EXPECT_EQ(shell.messages, Names{"Резервная копия создана!"});
 }
 
-TEST_F(ActionsTest, ABackupWhoseCopiesWouldLandInTheStartMenuIsRefused) {
+TEST_F(BackupTest, ABackupWhoseCopiesWouldLandInTheStartMenuIsRefused) {
     // The Start Menu folder holds the user's "Programs": the user's copy would land on itself.
     UserProgramsDir = "C:\\Users\\Ann\\Start Menu\\Programs";
     CommonProgramsDir = "C:\\Data\\Menu\\Common_Programs";
     for (const std::string& text : std::vector<std::string>{
              "C:\\Users\\Ann\\Start Menu\\", "c:\\users\\ann\\start menu", "C:\\Data\\Menu\\",
-             "C:\\Users\\Ann\\Start Menu\\Programs\\Programs"}) {
-        shell.calls.clear();
-        MakeBackup(shell, text);
-        EXPECT_EQ(
-            shell.calls,
-            (std::vector<std::string>{
-                "ShowMessage(" +
-                std::string("Папка для резервной копии не может находиться внутри меню \"Пуск\".") +
-                ")"}))
-            << text;
-    }
+             "C:\\Users\\Ann\\Start Menu\\Programs\\Programs"})
+        ExpectBackupRefused(text,
+                            "Папка для резервной копии не может находиться внутри меню \"Пуск\".");
     // A Programs folder inside a copy's target would be copied into its own ancestor.
     UserProgramsDir = "D:\\b\\Programs\\Inner";
-    shell.calls.clear();
-    MakeBackup(shell, "D:\\b\\");
-    EXPECT_EQ(shell.messages.back(),
-              "Папка для резервной копии не может находиться внутри меню \"Пуск\".");
+    ExpectBackupRefused("D:\\b\\",
+                        "Папка для резервной копии не может находиться внутри меню \"Пуск\".");
 }
 
 // --- Distribution ---------------------------------------------------------------------------
@@ -171,17 +152,18 @@ TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) 
     const std::vector<TStartMenu> before = StartMenuItems;
 
     EXPECT_TRUE(DistributeItems(shell).Complete());
-    EXPECT_EQ(FolderCalls(),
-              (std::vector<std::string>{
-                  "FolderExists(" + Common + "\\Игры)", "CreateFolder(" + Common + "\\Игры)",
-                  "Move(" + Common + "\\Games -> " + Common + "\\Игры\\Games)",
-                  "FolderExists(" + Common + "\\Офисные)", "CreateFolder(" + Common + "\\Офисные)",
-                  "Move(" + Common + "\\Editor.lnk -> " + Common + "\\Офисные\\Editor.lnk)",
-                  "FolderExists(" + User + "\\Игры)", "CreateFolder(" + User + "\\Игры)",
-                  "Move(" + User + "\\Games -> " + User + "\\Игры\\Games)",
-                  "FolderExists(" + User + "\\Интернет)", "CreateFolder(" + User + "\\Интернет)",
-                  "Move(" + User + "\\Chat.lnk -> " + User + "\\Интернет\\Chat.lnk)"}));
+    EXPECT_EQ(shell.files, (Paths{Common + "\\Игры\\Games", Common + "\\Skip.lnk",
+                                  Common + "\\Офисные\\Editor.lnk", User + "\\Игры\\Games",
+                                  User + "\\Интернет\\Chat.lnk"}));
+    EXPECT_EQ(Below(Common),
+              (Paths{"Skip.lnk", "Игры", "Игры\\Games", "Офисные", "Офисные\\Editor.lnk"}));
     EXPECT_TRUE(shell.messages.empty());
+    // One journal line a move: old path, new path, whether the category folder was made for it.
+    EXPECT_EQ(JournalLines(),
+              (Names{Common + "\\Games\t" + Common + "\\Игры\\Games\t1\t\t0",
+                     Common + "\\Editor.lnk\t" + Common + "\\Офисные\\Editor.lnk\t1\t\t0",
+                     User + "\\Games\t" + User + "\\Игры\\Games\t1\t\t0",
+                     User + "\\Chat.lnk\t" + User + "\\Интернет\\Chat.lnk\t1\t\t0"}));
     // The catalogue keeps the old paths and assignments.
     ASSERT_EQ(StartMenuItems.size(), before.size());
     for (size_t i = 0; i < before.size(); ++i) {
@@ -190,6 +172,8 @@ TEST_F(ActionsTest, DistributionMovesEachAssignedEntryIntoItsOwnProgramsFolder) 
     }
 }
 
+// A category folder there before is used as it is, one made for the first entry is used for the
+// next (making either again would fail), and the journal says which this distribution made.
 TEST_F(ActionsTest, AnExistingCategoryFolderIsReusedAndCreatedOnlyOnce) {
     shell.folders.insert(Common + "\\Разное");
     Add("a.lnk", 8, false);
@@ -197,21 +181,30 @@ TEST_F(ActionsTest, AnExistingCategoryFolderIsReusedAndCreatedOnlyOnce) {
     Add("c.lnk", 1, false);
     Add("d.lnk", 1, false);
     EXPECT_TRUE(DistributeItems(shell).Complete());
-    EXPECT_EQ(CallsStartingWith(FolderCalls(), "CreateFolder(").size(), 1u);
-    EXPECT_EQ(FolderCalls()[1], "Move(" + Common + "\\a.lnk -> " + Common + "\\Разное\\a.lnk)");
+    EXPECT_EQ(Below(Common), (Paths{"Разное", "Разное\\a.lnk", "Разное\\b.lnk", "Утилиты",
+                                    "Утилиты\\c.lnk", "Утилиты\\d.lnk"}));
+    EXPECT_EQ(JournalLines(), (Names{Common + "\\a.lnk\t" + Common + "\\Разное\\a.lnk\t0\t\t0",
+                                     Common + "\\b.lnk\t" + Common + "\\Разное\\b.lnk\t0\t\t0",
+                                     Common + "\\c.lnk\t" + Common + "\\Утилиты\\c.lnk\t1\t\t0",
+                                     Common + "\\d.lnk\t" + Common + "\\Утилиты\\d.lnk\t1\t\t0"}));
 }
 
+// Each entry is handed to the shell once; a failure shows its code, a cancel none, and the entries
+// between them still move.
 TEST_F(ActionsTest, FailedMovesShowTheirCodesAndTheLoopGoesOn) {
     Add("a.lnk", 0, false);
     Add("b.lnk", 0, false);
     Add("c.lnk", 0, true);
+    Add("e.lnk", 0, true);
     Add("d.lnk", 0, true);
     shell.opResults[Common + "\\a.lnk"] = {2, false};
     shell.opResults[User + "\\c.lnk"] = {0x7C, false};
     shell.opResults[User + "\\d.lnk"] = {1223, true}; // cancelled: no number
     EXPECT_FALSE(DistributeItems(shell).Complete());
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"2", "124"}));
-    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 4u);
+    EXPECT_EQ(shell.messages, (Names{"2", "124"}));
+    EXPECT_EQ(shell.files, (Paths{Common + "\\a.lnk", Common + "\\Офисные\\b.lnk", User + "\\c.lnk",
+                                  User + "\\Офисные\\e.lnk", User + "\\d.lnk"}));
+    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 5u);
 }
 
 // A name taken by a file: the loop stops at the first entry sent there.
@@ -226,12 +219,10 @@ TEST_F(ActionsTest, AFolderThatCannotBeCreatedStopsTheLoopAndKeepsEarlierMoves) 
     } catch (const EInOutError& e) {
         EXPECT_EQ(ErrorBoxText(e.what()), "Ошибка ввода-вывода 183.");
     }
-    EXPECT_EQ(FolderCalls(), (std::vector<std::string>{"FolderExists(" + Common + "\\Развлечения)",
-                                                       "CreateFolder(" + Common + "\\Развлечения)",
-                                                       "Move(" + Common + "\\a.lnk -> " + Common +
-                                                           "\\Развлечения\\a.lnk)",
-                                                       "FolderExists(" + Common + "\\Графика)",
-                                                       "CreateFolder(" + Common + "\\Графика)"}));
+    EXPECT_EQ(Below(Common), (Paths{"b.lnk", "c.lnk", "Развлечения", "Развлечения\\a.lnk"}));
+    EXPECT_EQ(JournalLines(),
+              Names{Common + "\\a.lnk\t" + Common + "\\Развлечения\\a.lnk\t1\t\t0"});
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 // Without administrator rights the all-users folder refuses access: its entries stay, with one
@@ -245,31 +236,33 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
         "Папку \"" + Common +
         "\" может изменять только администратор, поэтому её программы остались на месте. Чтобы "
         "распределить их, запустите Orvane от имени администратора.";
+    const Paths userMoved{User + "\\Офисные\\c.lnk", User + "\\Интернет\\d.lnk"};
+    const auto expectFiles = [&](const Paths& common) {
+        Paths all = userMoved;
+        for (const std::string& name : common)
+            all.insert(Common + "\\" + name);
+        EXPECT_EQ(shell.files, all);
+    };
     shell.createFailures[Common + "\\Офисные"] = 5;
     TDistribution result = DistributeItems(shell);
     EXPECT_FALSE(result.Complete());
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
-    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 2u);
-    EXPECT_TRUE(shell.PathExists(User + "\\Интернет\\d.lnk"));
+    EXPECT_EQ(shell.messages, Names{refused});
+    expectFiles({"a.lnk", "b.lnk"});
+    EXPECT_EQ(Below(Common), (Paths{"a.lnk", "b.lnk"}));
 
     // The shell's own code for a source it may not move refuses the folder just the same.
     shell.createFailures.clear();
     shell.opResults[Common + "\\a.lnk"] = {0x78, false};
     shell.messages.clear();
-    shell.calls.clear();
     EXPECT_FALSE(DistributeItems(shell).Complete());
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{refused}));
-    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 1u);
-    EXPECT_FALSE(shell.PathExists(Common + "\\Офисные")); // made for nothing, removed again
+    EXPECT_EQ(shell.messages, Names{refused});
+    expectFiles({"a.lnk", "b.lnk"});
+    EXPECT_EQ(Below(Common), (Paths{"a.lnk", "b.lnk"})); // the folder made for nothing is gone
 
     shell.opResults.clear();
-    shell.calls.clear();
     result = DistributeItems(shell);
     EXPECT_TRUE(result.Complete());
-    EXPECT_EQ(CallsStartingWith(shell.calls, "Move("),
-              (std::vector<std::string>{
-                  "Move(" + Common + "\\a.lnk -> " + Common + "\\Офисные\\a.lnk)",
-                  "Move(" + Common + "\\b.lnk -> " + Common + "\\Утилиты\\b.lnk)"}));
+    expectFiles({"Офисные\\a.lnk", "Утилиты\\b.lnk"});
     EXPECT_EQ(DistributionReport(result),
               std::string("Программы успешно распределены по категориям!") +
                   "\nПрограммы, перемещённые раньше (2), повторно не "
@@ -285,17 +278,16 @@ TEST_F(ActionsTest, ACancelStopsAndNoFolderIsLeftEmptyByMovesThatDidNotHappen) {
     Add("c.lnk", 3, true);
     shell.opResults[Common + "\\b.lnk"] = {0, true};
     EXPECT_FALSE(DistributeItems(shell).Complete());
-    EXPECT_EQ(shell.messages,
-              (std::vector<std::string>{"Не удалось переместить \"" + Common + "\\Ghost.lnk\"."}));
-    EXPECT_EQ(CallsStartingWith(shell.calls, "Move(").size(), 3u); // c is not tried
-    EXPECT_TRUE(shell.PathExists(Common + "\\Офисные\\a.lnk"));
-    for (const char* empty : {"\\Утилиты", "\\Игры"})
-        EXPECT_FALSE(shell.PathExists(Common + empty)) << empty;
+    EXPECT_EQ(shell.messages, (Names{"Не удалось переместить \"" + Common + "\\Ghost.lnk\"."}));
+    EXPECT_EQ(Below(Common), (Paths{"b.lnk", "Офисные", "Офисные\\a.lnk"}));
+    EXPECT_EQ(Below(User), Paths{"c.lnk"}); // not tried after the cancel
     EXPECT_EQ(UndoReport(UndoLastDistribution(shell)),
               "Все программы возвращены на прежние места!"); // a, the one move made
     EXPECT_TRUE(shell.PathExists(Common + "\\a.lnk"));
 }
 
+// The line goes into the category folder's desktop.ini under the entry's own file name, only for
+// a move that was made, and only where the Programs folder's desktop.ini has one.
 TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnlyAfterTheMove) {
     Add("Notepad.lnk", 1, false);
     Add("Plain.lnk", 1, false);
@@ -304,15 +296,15 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
     shell.desktopInis[Common][FileNamesSection] = {{"notepad.lnk", "@%SystemRoot%\\n.dll,-7"},
                                                    {"Failing.lnk", "Сбой"}};
     shell.opResults[Common + "\\Failing.lnk"] = {2, false};
+    const auto inis = shell.desktopInis;
     EXPECT_FALSE(DistributeItems(shell).Complete());
-    const std::vector<std::string> writes = CallsStartingWith(shell.calls, "WriteDesktopIni(");
-    EXPECT_EQ(writes, (std::vector<std::string>{"WriteDesktopIni(" + Common +
-                                                "\\Утилиты,LocalizedFileNames,Notepad.lnk=@%"
-                                                "SystemRoot%\\n.dll,-7)"}));
-    EXPECT_EQ(FolderCalls()[2],
-              "Move(" + Common + "\\Notepad.lnk -> " + Common + "\\Утилиты\\Notepad.lnk)");
-    EXPECT_EQ(FolderCalls()[3], writes[0]);
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{"2"}));
+    auto expected = inis;
+    expected[Common + "\\Утилиты"][FileNamesSection] = {{"Notepad.lnk", "@%SystemRoot%\\n.dll,-7"}};
+    EXPECT_EQ(shell.desktopInis, expected);
+    EXPECT_EQ(shell.messages, Names{"2"});
+    EXPECT_EQ(JournalLines()[0],
+              Common + "\\Notepad.lnk\t" + Common +
+                  "\\Утилиты\\Notepad.lnk\t1\tNotepad.lnk=@%SystemRoot%\\n.dll,-7\t1");
 
     // A line that cannot be written shows its code, and the distribution is incomplete.
     FakeShell failing;
@@ -325,24 +317,27 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
         failing.files.insert(entry.Path);
     }
     EXPECT_FALSE(DistributeItems(failing).Complete());
-    EXPECT_EQ(failing.messages, (std::vector<std::string>{"5"}));
+    EXPECT_EQ(failing.messages, Names{"5"});
 }
 
 TEST_F(ActionsTest, NothingAssignedMovesNothingAndSucceeds) {
     Add("a.lnk", NoCategory, false);
+    const Disk before = OnDisk();
     EXPECT_TRUE(DistributeItems(shell).Complete());
-    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(OnDisk(), before); // no journal either, without a move
     ResetCatalogue();
     EXPECT_TRUE(DistributeItems(shell).Complete());
-    EXPECT_TRUE(shell.calls.empty());
-    EXPECT_TRUE(shell.textFiles.empty()); // no journal without a move
+    EXPECT_EQ(OnDisk(), before);
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(ActionsTest, EntriesOfAnUnknownProgramsFolderAreNeverMoved) {
     Add("a.lnk", 0, true);
     UserProgramsDir.reset();
+    const Disk before = OnDisk();
     EXPECT_TRUE(DistributeItems(shell).Complete());
-    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(OnDisk(), before);
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 // Elevated, the program opens links through the desktop shell, so that the browser or mail
@@ -357,11 +352,7 @@ TEST_F(ModelTest, LinksOpenWithTheUsersOwnRightsWhenTheProgramIsElevated) {
     shell.elevated = false;
     shell.desktopShell = true;
     OpenLink(shell, link);
-    EXPECT_EQ(shell.calls,
-              (std::vector<std::string>{"OpenThroughDesktopShell(" + link + ")",
-                                        "OpenThroughDesktopShell(" + link + ")",
-                                        "OpenInShell(" + link + ")", "OpenInShell(" + link + ")"}));
-    EXPECT_EQ(shell.opened, (std::vector<std::string>{"desktop shell: " + link, link, link}));
+    EXPECT_EQ(shell.opened, (Names{"desktop shell: " + link, link, link}));
 }
 
 TEST(ErrorBox, ShowsTheIoErrorWithAFullStopUnlessTheTextEndsInOneOrBelowIt) {

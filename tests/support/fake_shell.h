@@ -1,5 +1,7 @@
-// A ShellServices that works on an in-memory picture of the file system and records every call,
-// so tests can assert the exact sequence of folder tests, creations, shell operations and messages.
+// A ShellServices that works on an in-memory picture of the file system: folders, files and text
+// files that creations, copies and moves change as the real shell changes them, desktop.ini lines
+// and the messages shown. Every call is recorded too, for the few properties that only the calls
+// show (an operation never handed to the shell, the order of the copies).
 #pragma once
 
 #include "catalogue/catalogue.h"
@@ -108,6 +110,8 @@ public:
         auto it = createFailures.find(Trim(path));
         if (it != createFailures.end())
             throw EInOutError(it->second);
+        if (Everything().count(Trim(path)) != 0)
+            throw EInOutError(183); // ERROR_ALREADY_EXISTS, as the real shell raises
         folders.insert(Trim(path));
     }
     bool PathExists(const std::string& path) override {
@@ -131,6 +135,8 @@ public:
             onOperation();
         auto it = opResults.find(from);
         const ShellOpResult result = it == opResults.end() ? ShellOpResult{} : it->second;
+        if (op == ShellOp::Copy && result.Succeeded())
+            CopyContent(from.substr(0, from.find_last_of('\\')), Trim(to));
         if (op == ShellOp::Move && result.Succeeded()) {
             for (std::set<std::string>* set : {&folders, &files}) {
                 std::set<std::string> moved;
@@ -279,6 +285,24 @@ public:
     }
 
 private:
+    // A copy of "folder\*.*": everything in the folder, into `to`.
+    void CopyContent(const std::string& folder, const std::string& to) {
+        folders.insert(to);
+        for (std::set<std::string>* set : {&folders, &files}) {
+            std::set<std::string> copies;
+            for (const std::string& path : *set) {
+                if (IsInside(path, folder))
+                    copies.insert(to + path.substr(folder.size()));
+            }
+            set->insert(copies.begin(), copies.end());
+        }
+        std::map<std::string, std::string> texts;
+        for (const auto& [path, text] : textFiles) {
+            if (IsInside(path, folder))
+                texts[to + path.substr(folder.size())] = text;
+        }
+        textFiles.insert(texts.begin(), texts.end());
+    }
     template <class Map>
     static void MoveKeys(Map& map, const std::string& from, const std::string& to) {
         Map moved;

@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -87,16 +88,25 @@ bool WriteFile(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
-bool MakeShortcut(const std::string& linkPath, const std::string& target) {
+bool MakeShortcut(const std::string& linkPath, const std::string& target,
+                  const ShortcutDetails& details) {
     TComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.put_void())))
+                                link.put_void())) ||
+        FAILED(link->SetPath(Widen(target).c_str())) ||
+        FAILED(link->SetDescription(Widen(details.description).c_str())) ||
+        (!details.arguments.empty() &&
+         FAILED(link->SetArguments(Widen(details.arguments).c_str()))) ||
+        (!details.workingFolder.empty() &&
+         FAILED(link->SetWorkingDirectory(Widen(details.workingFolder).c_str()))) ||
+        (!details.iconFile.empty() &&
+         FAILED(link->SetIconLocation(Widen(details.iconFile).c_str(), details.iconIndex))))
         return false;
-    link->SetPath(Widen(target).c_str());
-    link->SetDescription(L"Orvane test shortcut");
     TComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
         return false;
+    // A hidden or system file cannot be saved over as it is.
+    SetFileAttributesW(LongForm(linkPath).c_str(), FILE_ATTRIBUTE_NORMAL);
     return SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
 }
 
@@ -111,18 +121,18 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void RemoveTree(const std::string& folder) {
-    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
-        const std::string path = folder + "\\" + name;
-        // Read-only, hidden and system entries would stop the removal.
-        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (isFolder)
-            RemoveTree(path);
-        else
-            DeleteFileW(LongForm(path).c_str());
-    });
-    SetFileAttributesW(LongForm(folder).c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(LongForm(folder).c_str());
+bool RemoveTree(const std::string& path) {
+    const std::wstring at = LongForm(path);
+    const DWORD attributes = GetFileAttributesW(at.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Read-only, hidden and system entries would stop the removal.
+    SetFileAttributesW(at.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return DeleteFileW(at.c_str()) != FALSE;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        ForEachEntry(path, [&](const std::string& name, bool) { RemoveTree(path + "\\" + name); });
+    return RemoveDirectoryW(at.c_str()) != FALSE;
 }
 
 std::string NotepadPath() {
@@ -171,38 +181,91 @@ bool RunningOnWine() {
 
 namespace {
 
-// Runs a Linux program through Wine's start.exe and waits for it; true when it exited with 0.
-bool RunUnixProgram(const std::wstring& arguments) {
+// Starts a Linux program through Wine's start.exe. Its handle may signal before the program has
+// acted, so what it does is checked by the caller.
+void StartUnixProgram(const std::wstring& arguments) {
     std::wstring command = L"start.exe /wait /unix " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &process))
-        return false;
+        return;
     const TKernelHandle thread(process.hThread), owned(process.hProcess);
-    DWORD code = 1;
-    return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0 &&
-           GetExitCodeProcess(process.hProcess, &code) && code == 0;
+    WaitForSingleObject(process.hProcess, 30000);
+}
+
+// Whether the folder's own times can be set, which an immutable directory refuses. They are set
+// to what they are, so that asking changes nothing.
+bool TimesCanBeSet(const std::string& folder) {
+    const TFile handle(CreateFileW(LongForm(folder).c_str(),
+                                   FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILETIME created{}, accessed{}, written{};
+    return handle && GetFileTime(handle.get(), &created, &accessed, &written) &&
+           SetFileTime(handle.get(), &created, &accessed, &written);
+}
+
+// Whether a folder can be made in `folder`; the one made is removed again.
+bool TakesNewFolders(const std::string& folder) {
+    const std::wstring probe = LongForm(folder + "\\orvane-write-probe");
+    if (!CreateDirectoryW(probe.c_str(), nullptr))
+        return false;
+    RemoveDirectoryW(probe.c_str());
+    return true;
+}
+
+// Waits up to ten seconds for the folder to become writable or unwritable. The times are asked
+// while it changes, as asking leaves nothing behind; once they answer so, the one flag that
+// decides both has changed, and a new folder is then taken or refused alike (a probe made just as
+// the flag came on could not be removed again).
+bool Becomes(const std::string& folder, bool writable) {
+    for (int round = 0; round < 200; ++round) {
+        if (TimesCanBeSet(folder) == writable && TakesNewFolders(folder) == writable)
+            return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 } // namespace
 
-UnwritableFolder::UnwritableFolder(const std::string& folder) {
+UnwritableFolder::UnwritableFolder(const std::string& folder) : folder_(folder) {
     using UnixNameFn = char*(CDECL*)(LPCWSTR);
     const auto unixName =
         ProcedureOf<UnixNameFn>(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
     char* name = unixName ? unixName(Widen(folder).c_str()) : nullptr;
-    if (!name)
+    if (!name) {
+        problem_ = "a folder can be made unwritable for a test only under Wine";
         return;
+    }
     unixPath_ = name;
     HeapFree(GetProcessHeap(), 0, name);
-    active_ = RunUnixProgram(L"/usr/bin/chattr +i \"" + Widen(unixPath_) + L"\"");
+    StartUnixProgram(L"/usr/bin/chattr +i \"" + Widen(unixPath_) + L"\"");
+    flagged_ = true;
+    active_ = Becomes(folder_, false);
+    if (!active_) {
+        problem_ = "/usr/bin/chattr +i did not make " + unixPath_ +
+                   " refuse writes within 10 s (is chattr there, and does the file system take "
+                   "the immutable flag?)";
+        Clear();
+    }
 }
 
-void UnwritableFolder::Clear() {
-    if (active_)
-        RunUnixProgram(L"/usr/bin/chattr -i \"" + Widen(unixPath_) + L"\"");
+UnwritableFolder::~UnwritableFolder() {
+    if (!Clear())
+        std::fprintf(stderr, "UnwritableFolder: %s\n", problem_.c_str());
+}
+
+bool UnwritableFolder::Clear() {
     active_ = false;
+    if (!flagged_)
+        return true;
+    StartUnixProgram(L"/usr/bin/chattr -i \"" + Widen(unixPath_) + L"\"");
+    flagged_ = !Becomes(folder_, true);
+    if (flagged_)
+        problem_ = "/usr/bin/chattr -i did not make " + unixPath_ + " writable again within 10 s";
+    return !flagged_;
 }
 
 bool CanShowWindows() {

@@ -31,14 +31,25 @@ private:
 void MakeFolders(const std::string& path);
 // Writes a file with the given content; true on success.
 bool WriteFile(const std::string& path, const std::string& content);
-// Creates a real .lnk shortcut through the shell's link object.
-bool MakeShortcut(const std::string& linkPath, const std::string& target);
+// What a shortcut says besides its target; an empty field is left unset.
+struct ShortcutDetails {
+    std::string description = "Orvane test shortcut";
+    std::string arguments;
+    std::string workingFolder;
+    std::string iconFile; // with iconIndex, the icon shown instead of the target's own
+    int iconIndex = 0;
+};
+// Creates a real .lnk shortcut through the shell's link object, over one that is there (whatever
+// its attributes).
+bool MakeShortcut(const std::string& linkPath, const std::string& target,
+                  const ShortcutDetails& details = {});
 // Adds file attributes (FILE_ATTRIBUTE_HIDDEN, ...) to a file or folder.
 bool AddAttributes(const std::string& path, unsigned long attributes);
 // Whether a file or folder is there, beyond MAX_PATH too.
 bool Exists(const std::string& path);
-// Removes a folder with everything in it, beyond MAX_PATH too.
-void RemoveTree(const std::string& folder);
+// Removes a file, or a folder with everything in it, whatever their attributes, beyond MAX_PATH
+// too; a folder link is removed as itself, never entered. Says whether the path is gone.
+bool RemoveTree(const std::string& path);
 
 // Notepad in the Windows folder: a target every system has.
 std::string NotepadPath();
@@ -71,19 +82,24 @@ bool RunningOnWine();
 
 // Under Wine, a folder whose Linux directory is immutable (chattr +i): Wine then refuses to create
 // anything in it or move anything out of it, even for root, as Windows refuses a user without
-// rights. Cleared again on destruction. Active() is false where that cannot be done.
+// rights. chattr runs outside Wine, and its process handle may signal before it has acted, so the
+// effect itself is waited for (a few seconds at most), both ways. Active() is false, with
+// Problem() saying why, where the folder does not refuse writes; Clear() is false, likewise, where
+// it stays unwritable. Cleared again on destruction.
 class UnwritableFolder {
 public:
     explicit UnwritableFolder(const std::string& folder);
-    ~UnwritableFolder() { Clear(); }
+    ~UnwritableFolder();
     UnwritableFolder(const UnwritableFolder&) = delete;
     UnwritableFolder& operator=(const UnwritableFolder&) = delete;
     bool Active() const { return active_; }
-    void Clear();
+    bool Clear();
+    const std::string& Problem() const { return problem_; }
 
 private:
-    std::string unixPath_;
+    std::string folder_, unixPath_, problem_;
     bool active_ = false;
+    bool flagged_ = false; // chattr +i was started and not undone yet
 };
 // Whether this process can show windows at all: under Wine without an X display it cannot, and
 // the shell's questions then fail at once instead of being asked.

@@ -3,6 +3,7 @@
 // catalogue behind.
 #pragma once
 
+#include "actions/backup.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "support/fake_shell.h"
@@ -10,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class ModelTest : public ::testing::Test {
@@ -46,14 +50,41 @@ protected:
         shell.files.insert(path);
         return path;
     }
-    // The calls on the Start menu and the backup folders, without those that keep the journal.
-    std::vector<std::string> FolderCalls() const {
-        std::vector<std::string> calls;
-        for (const std::string& call : shell.calls) {
-            if (call.find(LocalAppData) == std::string::npos &&
-                call.rfind("GetSpecialFolder(", 0) != 0)
-                calls.push_back(call);
+    // What the fake disk holds: folders, files, and text files with their content (the journals
+    // among them).
+    using Disk = std::tuple<std::set<std::string>, std::set<std::string>,
+                            std::map<std::string, std::string>>;
+    Disk OnDisk() const { return {shell.folders, shell.files, shell.textFiles}; }
+    // The files and folders below `folder`, by their paths relative to it.
+    std::set<std::string> Below(const std::string& folder) const {
+        std::set<std::string> below;
+        for (const std::set<std::string>* set : {&shell.folders, &shell.files}) {
+            for (const std::string& path : *set) {
+                if (path.rfind(folder + "\\", 0) == 0)
+                    below.insert(path.substr(folder.size() + 1));
+            }
         }
-        return calls;
+        return below;
+    }
+    // A backup into `text` is refused with `message`, before anything is created or copied.
+    void ExpectBackupRefused(const std::string& text, const std::string& message) {
+        shell.messages.clear();
+        const Disk before = OnDisk();
+        EXPECT_FALSE(MakeBackup(shell, text)) << text;
+        EXPECT_EQ(shell.messages, std::vector<std::string>{message}) << text;
+        EXPECT_EQ(OnDisk(), before) << text;
+        EXPECT_EQ(CallsStartingWith(shell.calls, "Copy("), std::vector<std::string>{}) << text;
+    }
+    // The lines of the distributions' journals, oldest journal first.
+    std::vector<std::string> JournalLines() const {
+        std::vector<std::string> lines;
+        for (const auto& [path, text] : shell.textFiles) {
+            if (path.rfind(LocalAppData + "\\Orvane\\", 0) != 0)
+                continue;
+            for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+                 start = end + 2)
+                lines.push_back(text.substr(start, end - start));
+        }
+        return lines;
     }
 };

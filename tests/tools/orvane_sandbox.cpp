@@ -15,13 +15,11 @@
 
 #include <windows.h>
 
-#include <objidl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <shobjidl.h>
 
 #include <cstdio>
-#include <iterator>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -107,62 +105,17 @@ bool IsFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// A directory junction or link is removed as itself; its target is never entered.
+// A directory junction or link counts as itself; its target is never entered.
 bool IsRealFolder(DWORD attributes) {
     return IsFolder(attributes) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-// Read-only, hidden and system entries cannot be deleted or overwritten until these are cleared.
-void ClearAttributes(const std::string& path) {
-    if (!SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL)) {
-        const DWORD code = GetLastError();
-        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
-            FailWithCode("Cannot clear the attributes of " + path, code);
-    }
-}
-
-void RemoveTree(const std::string& path, DWORD attributes) {
-    ClearAttributes(path);
-    if (IsRealFolder(attributes)) {
-        for (const DirEntry& entry : ListFolder(path))
-            RemoveTree(path + "\\" + entry.name, entry.attributes);
-    }
-    if (IsFolder(attributes)) {
-        if (!RemoveDirectoryW(Widen(path).c_str()))
-            FailWithLastError("Cannot remove the folder " + path);
-    } else if (!DeleteFileW(Widen(path).c_str())) {
-        FailWithLastError("Cannot delete " + path);
-    }
-}
-
+// Empties a folder; a folder link in it goes as itself, its target is never entered.
 void EmptyFolder(const std::string& folder) {
-    for (const DirEntry& entry : ListFolder(folder))
-        RemoveTree(folder + "\\" + entry.name, entry.attributes);
-}
-
-void EnsureFolder(const std::string& path) {
-    if (CreateDirectoryW(Widen(path).c_str(), nullptr))
-        return;
-    const DWORD code = GetLastError();
-    if (code != ERROR_ALREADY_EXISTS || !IsFolder(GetFileAttributesW(Widen(path).c_str())))
-        FailWithCode("Cannot create the folder " + path, code);
-}
-
-// Creates every folder on the way from base to base + "\" + relative's parent.
-void EnsureParentFolders(const std::string& base, const std::string& relative) {
-    for (std::string::size_type slash = relative.find('\\'); slash != std::string::npos;
-         slash = relative.find('\\', slash + 1))
-        EnsureFolder(base + "\\" + relative.substr(0, slash));
-}
-
-std::string ParentOf(const std::string& path) {
-    const std::string::size_type slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes);
+    for (const DirEntry& entry : ListFolder(folder)) {
+        if (!RemoveTree(folder + "\\" + entry.name))
+            FailWithLastError("Cannot remove " + folder + "\\" + entry.name);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -181,151 +134,54 @@ struct SampleShortcut {
     DWORD attributes = 0;   // set after saving; 0: left as the shell saved it
 };
 
-// Programs every Wine prefix has. A target that is missing (an older Wine, or a 32-bit tool in a
-// 64-bit prefix) is replaced by kFallback, with a warning.
-const char* const kNotepad = "%SystemRoot%\\notepad.exe";
-const char* const kRegedit = "%SystemRoot%\\regedit.exe";
-const char* const kExplorer = "%SystemRoot%\\explorer.exe";
-const char* const kHelpViewer = "%SystemRoot%\\hh.exe";
-const char* const kCmd = "%SystemRoot%\\system32\\cmd.exe";
-const char* const kControl = "%SystemRoot%\\system32\\control.exe";
-const char* const kTaskmgr = "%SystemRoot%\\system32\\taskmgr.exe";
-const char* const kMines = "%SystemRoot%\\system32\\winemine.exe";
-const char* const kWrite = "%SystemRoot%\\system32\\write.exe";
-const char* const kWinHelp = "%SystemRoot%\\system32\\winhlp32.exe";
-const char* const kClock = "%SystemRoot%\\system32\\clock.exe";
-const char* const kFileManager = "%SystemRoot%\\system32\\winefile.exe";
-const char* const kObjectViewer = "%SystemRoot%\\system32\\oleview.exe";
-const char* const kSystemInfo = "%SystemRoot%\\system32\\msinfo32.exe";
-const char* const kDxDiag = "%SystemRoot%\\system32\\dxdiag.exe";
-const char* const kImageView = "%SystemRoot%\\system32\\view.exe";
-const char* const kUninstaller = "%SystemRoot%\\system32\\uninstaller.exe";
-const char* const kWinver = "%SystemRoot%\\system32\\winver.exe";
-const char* const kProgman = "%SystemRoot%\\system32\\progman.exe";
-const char* const kWordpad = "%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe";
-const char* const kMediaPlayer = "%ProgramFiles%\\Windows Media Player\\wmplayer.exe";
-const char* const kBrowser = "%ProgramFiles%\\Internet Explorer\\iexplore.exe";
-const char* const kFallback = kNotepad;
-
-const char* const kHome = "%USERPROFILE%";
-
 constexpr Scope C = Scope::Common;
 constexpr Scope U = Scope::User;
-constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
-constexpr DWORD kSystem = FILE_ATTRIBUTE_SYSTEM;
 
-// Names never differ only in letter case within one folder: Wine, like Windows, would treat them
-// as the same name.
-std::vector<SampleShortcut> SampleShortcuts() {
-    return {
-        // All users: top-level shortcuts.
-        {C, "Notepad.lnk", kNotepad, "Простой текстовый редактор"},
-        {C, "Калькулятор.lnk", kClock, "Инженерный калькулятор", "", "", 23},
-        {C, "Редактор реестра.lnk", kRegedit, "Просмотр и правка системного реестра"},
-        {C, "Командная строка.lnk", kCmd, "Командная строка", "", kHome},
-        {C, "Панель управления.lnk", kControl, "Настройка компьютера"},
-        {C, "Диспетчер задач.lnk", kTaskmgr, "Запущенные программы и процессы"},
-        {C, "Проводник.lnk", kExplorer, "Файлы и папки", "/e,C:\\"},
-        {C, "Quillpad Writer.lnk", kWordpad, "Word processor with page layout"},
-        {C, "Tabula Sheets.lnk", kNotepad, "Spreadsheets for home and office"},
-        {C, "Справочная система.lnk", kWinHelp, "Справка и поддержка"},
-        {C, "Часы.lnk", kClock, "Часы на рабочем столе"},
-        {C, "Игры.lnk", kMines, "Игровой центр: все игры в одном окне"},
-        {C, "Файловый менеджер.lnk", kFileManager, "Двухпанельный файловый менеджер"},
-        {C, "Объектный просмотрщик.lnk", kObjectViewer, "Просмотр объектов COM"},
-        {C, "Брандмауэр.lnk", kControl, "Защита от сетевых атак", "firewall.cpl"},
-        {C, "Pebble Solitaire.lnk", kMines, "Twelve card games"},
-        {C, "Просмотр изображений.lnk", kImageView, "Просмотр рисунков и метафайлов"},
-        {C, "Tidebox Calendar.lnk", kBrowser, "Calendar and reminders"},
-        {C, "Удаление программ.lnk", kUninstaller, "Установка и удаление программ"},
-        {C, "Larkspur Updater.lnk", kExplorer, "Checks for updates", "", "", -1, kHidden},
+// The sample's programs (name -> path) and shortcuts, from sandbox_sample.tsv in this program's
+// resources; the first program stands in for any that is missing.
+struct Sample {
+    std::map<std::string, std::string> programs;
+    std::string fallback;
+    std::vector<SampleShortcut> shortcuts;
+};
 
-        // All users: program groups.
-        {C, "Мультимедиа\\Фонотека.lnk", kMediaPlayer, "Музыкальная коллекция"},
-        {C, "Мультимедиа\\Запись звука.lnk", kMediaPlayer, "Запись с микрофона", "/record"},
-        {C, "Мультимедиа\\Кодеки\\Настройка кодеков.lnk", kControl, "Аудио- и видеокодеки",
-         "mmsys.cpl"},
-        {C, "Player 5.5\\Player 5.5.lnk", kMediaPlayer, "Audio and video player"},
-        {C, "Player 5.5\\Удалить Player 5.5.lnk", kUninstaller, "Удаление Player 5.5"},
-        {C, "Cobalt Archiver\\Cobalt Archiver.lnk", kFileManager, "Archive manager"},
-        {C, "Cobalt Archiver\\Справка Cobalt.lnk", kWinHelp, "Руководство пользователя"},
+constexpr int kSampleResource = 1; // orvane_sandbox.rc
 
-        {C, "Shieldmoss Security\\Shieldmoss Antivirus.lnk", kControl, "Real-time protection"},
-        {C, "Shieldmoss Security\\Карантин.lnk", kExplorer, "Изолированные файлы", "/e,C:\\"},
-        {C, "Shieldmoss Security\\Удалить Shieldmoss.lnk", kUninstaller, "Удаление антивируса"},
-        {C, "Sprocket Studio\\Sprocket IDE 3.lnk", kNotepad, "Integrated development environment"},
-        {C, "Sprocket Studio\\Object Viewer.lnk", kObjectViewer, "Type library browser"},
-        {C, "Sprocket Studio\\Tools\\Hexling Editor.lnk", kNotepad, "Binary file editor"},
-        {C, "Sprocket Studio\\Tools\\Sprocket Console.lnk", kCmd, "Build command prompt", "/k",
-         kHome},
-        {C, "Ledgerly\\Ledgerly Accounts.lnk", kWordpad, "Household accounts"},
-
-        // The user: top-level shortcuts.
-        {U, "Notepad.lnk", kNotepad, "Мой блокнот"},
-        {U, "メモ帳.lnk", kNotepad, "テキストエディター"},
-        {U, "Записная книжка.lnk", kNotepad, "Адреса и телефоны"},
-        {U, "Hexling Editor.lnk", kNotepad, "Binary file editor (portable)"},
-        {U, "Марсианские гонки.lnk", kMines, "Гонки на выживание"},
-        {U, "Pebble Mahjong.lnk", kMines, "Tile matching game"},
-        {U, "Фонотека.lnk", kMediaPlayer, "Моя музыка"},
-        {U, "Кинозал.lnk", kMediaPlayer, "Фильмы и сериалы", "/fullscreen"},
-        {U, "Загрузчик файлов.lnk", kBrowser, "Менеджер загрузок"},
-        {U, "Sparrowchat.lnk", kBrowser, "Instant messenger"},
-        {U, "Paintwell.lnk", kImageView, "Simple painting"},
-        {U, "Скриншотер.lnk", kImageView, "Снимки экрана"},
-        {U, "Сведения о системе.lnk", kSystemInfo, "Сведения о компьютере"},
-        {U, "Диагностика графики.lnk", kDxDiag, "Проверка видеоадаптера"},
-        {U, "Wordsmith Pro 7.lnk", kWrite, "Desktop publishing"},
-        {U, "Консоль сценариев.lnk", kCmd, "Запуск сценариев", "/k", kHome},
-        {U, "О программе.lnk", kWinver, "Версия системы"},
-        {U, "Диспетчер программ.lnk", kProgman, "Группы программ", "", "", 19},
-        {U, "Архиватор.lnk", kFileManager, "Сжатие файлов"},
-        {U, "Служба поддержки.lnk", kHelpViewer, "Помощь и поддержка", "", "", -1, kSystem},
-
-        // The user: program groups.
-        {U, "Игры\\Сапёр.lnk", kMines, "Найдите все мины"},
-        {U, "Игры\\Cellar Chess.lnk", kMines, "Chess against the computer"},
-        {U, "Brightwave\\Brightwave Browser.lnk", kBrowser, "Fast web browser"},
-        {U, "Brightwave\\Brightwave (безопасный режим).lnk", kBrowser, "Запуск без дополнений",
-         "-safe-mode"},
-        {U, "Tidebox Mail\\Tidebox Mail.lnk", kBrowser, "E-mail client"},
-        {U, "Tidebox Mail\\Адресная книга.lnk", kBrowser, "Контакты"},
-        {U, "Vectoria\\Vectoria Draw.lnk", kImageView, "Vector drawing"},
-        {U, "Vectoria\\Vectoria Photo.lnk", kImageView, "Photo retouching"},
-        {U, "Vectoria\\Примеры\\Галерея примеров.lnk", kExplorer, "Примеры рисунков",
-         "/e,C:\\users\\Public"},
-        {U, "Keyvault\\Keyvault Passwords.lnk", kNotepad, "Password manager"},
-        {U, "Radio Kestrel\\Radio Kestrel.lnk", kMediaPlayer, "Internet radio"},
-        {U, "Radio Kestrel\\Kestrel Recorder.lnk", kMediaPlayer, "Records radio streams"},
-        {U, "Radio Kestrel\\Readme.lnk", kNotepad, "Release notes"},
-        {U, "Ferrylink Sync\\Ferrylink Sync.lnk", kExplorer, "Folder synchronisation"},
-        {U, "Ferrylink Sync\\Ferrylink Settings.lnk", kControl, "Synchronisation settings"},
-        {U, "Сетевые утилиты\\Сетевые подключения.lnk", kControl, "Сетевые адаптеры", "ncpa.cpl"},
-        {U, "Сетевые утилиты\\Проверка связи.lnk", kCmd, "Проверка доступности узла",
-         "/k ping 127.0.0.1", kHome},
-        {U, "Сетевые утилиты\\Удалённый доступ\\Терминал.lnk", kCmd, "Удалённая консоль", "",
-         kHome},
-        {U, "Сетевые утилиты\\Удалённый доступ\\Sparrowchat.lnk", kBrowser, "Instant messenger"},
-        {U, "Сетевые утилиты\\Удалённый доступ\\Ferrylink Remote.lnk", kExplorer, "Remote folders"},
-
-        // A Russian Windows 10's own entries: English file names, Russian names from desktop.ini.
-        {C, "Windows Media Player.lnk", kMediaPlayer, "Воспроизведение мультимедиа"},
-        {C, "Windows Fax and Scan.lnk", kImageView, "Факсы и сканирование"},
-        {C, "Remote Desktop Connection.lnk", kCmd, "Подключение к другому компьютеру"},
-        {C, "Accessories\\Notepad.lnk", kNotepad, "Текстовый редактор"},
-        {C, "Accessories\\Character Map.lnk", kControl, "Выбор специальных символов"},
-        {C, "Accessories\\Paintwell.lnk", kImageView, "Simple painting"},
-        {C, "Accessories\\System Tools\\System Information.lnk", kSystemInfo,
-         "Сведения об оборудовании и программах"},
-        {C, "Accessories\\System Tools\\Disk Cleanup.lnk", kDxDiag, "Очистка диска"},
-        {C, "Administrative Tools\\Registry Editor.lnk", kRegedit, "Редактор реестра"},
-        {C, "Maintenance\\Backup and Restore.lnk", kControl, "Архивация данных"},
-        {C, "StartUp\\Larkspur Tray.lnk", kExplorer, "Starts with Windows"},
-        {C, "Windows PowerShell\\Windows PowerShell.lnk", kCmd, "Командная оболочка"},
-        {U, "Sticky Notes.lnk", kNotepad, "Заметки на рабочем столе"},
-        {U, "StartUp\\Sparrowchat.lnk", kBrowser, "Starts with Windows"},
-        {U, "Administrative Tools\\Component Services.lnk", kObjectViewer, "Службы компонентов"},
-    };
+Sample ReadSample() {
+    const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(kSampleResource), RT_RCDATA);
+    const HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const char* const data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (data == nullptr)
+        throw Failure("The sample is missing from this program's resources");
+    Sample sample;
+    for (std::string line : Split(std::string(data, SizeofResource(nullptr, found)), '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> f = Split(line, '\t');
+        if (f[0] == "program" && f.size() == 3) {
+            if (sample.programs.empty())
+                sample.fallback = f[2];
+            sample.programs[f[1]] = f[2];
+            continue;
+        }
+        const size_t fields = f.size();
+        f.resize(8);
+        const auto program = sample.programs.find(f[2]);
+        if ((f[0] != "common" && f[0] != "user") || fields < 4 || fields > 8 ||
+            program == sample.programs.end() ||
+            f[6].find_first_not_of("0123456789") != std::string::npos ||
+            (f[7] != "" && f[7] != "hidden" && f[7] != "system"))
+            throw Failure("A line of the sample is not understood: " + line);
+        sample.shortcuts.push_back({f[0] == "common" ? Scope::Common : Scope::User, f[1],
+                                    program->second, f[3], f[4], f[5],
+                                    f[6].empty() ? -1 : std::stoi(f[6]),
+                                    f[7] == "hidden"   ? DWORD{FILE_ATTRIBUTE_HIDDEN}
+                                    : f[7] == "system" ? DWORD{FILE_ATTRIBUTE_SYSTEM}
+                                                       : DWORD{0}});
+    }
+    return sample;
 }
 
 // The desktop.ini files that give folders and the files in them the names a Russian Windows shows,
@@ -395,52 +251,29 @@ std::string ProgramsFolder(int csidl) {
     return folder;
 }
 
-std::string ResolveTarget(const std::string& target) {
+std::string ResolveTarget(const std::string& target, const std::string& fallbackTarget) {
     const std::string path = ExpandEnvironment(target);
-    if (FileExists(path))
+    if (Exists(path))
         return path;
-    const std::string fallback = ExpandEnvironment(kFallback);
-    if (!FileExists(fallback))
+    const std::string fallback = ExpandEnvironment(fallbackTarget);
+    if (!Exists(fallback))
         throw Failure("Neither " + path + " nor " + fallback + " exists");
     PrintError("orvane-sandbox: warning: " + path + " is missing; using " + fallback + "\n");
     return fallback;
 }
 
-void CreateShortcut(const std::string& linkPath, const SampleShortcut& item) {
-    const std::string target = ResolveTarget(item.target);
-    const std::string workingDir =
-        item.workingDir.empty() ? ParentOf(target) : ExpandEnvironment(item.workingDir);
-
-    TComPtr<IShellLinkW> link;
-    HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.put()));
-    if (FAILED(result))
-        FailWithResult("Cannot create a shell link object", result);
-
-    const auto check = [&](HRESULT hr, const char* step) {
-        if (FAILED(hr))
-            FailWithResult(std::string("Cannot set the ") + step + " of " + linkPath, hr);
-    };
-    check(link->SetPath(Widen(target).c_str()), "target");
-    check(link->SetDescription(Widen(item.description).c_str()), "description");
-    check(link->SetWorkingDirectory(Widen(workingDir).c_str()), "working directory");
-    if (!item.arguments.empty())
-        check(link->SetArguments(Widen(item.arguments).c_str()), "arguments");
-    if (item.shell32Icon >= 0)
-        check(link->SetIconLocation(
-                  Widen(ExpandEnvironment("%SystemRoot%\\system32\\shell32.dll")).c_str(),
-                  item.shell32Icon),
-              "icon");
-
-    TComPtr<IPersistFile> file;
-    result = link->QueryInterface(IID_PPV_ARGS(file.put()));
-    if (FAILED(result))
-        FailWithResult("The shell link object cannot be saved", result);
-    // A hidden or system file left by an earlier run cannot be overwritten as it is.
-    ClearAttributes(linkPath);
-    result = file->Save(Widen(linkPath).c_str(), TRUE);
-    if (FAILED(result))
-        FailWithResult("Cannot save the shortcut " + linkPath, result);
+void CreateShortcut(const std::string& linkPath, const SampleShortcut& item,
+                    const std::string& fallbackTarget) {
+    const std::string target = ResolveTarget(item.target, fallbackTarget);
+    ShortcutDetails details{item.description, item.arguments,
+                            item.workingDir.empty() ? ParentOf(target)
+                                                    : ExpandEnvironment(item.workingDir)};
+    if (item.shell32Icon >= 0) {
+        details.iconFile = ExpandEnvironment("%SystemRoot%\\system32\\shell32.dll");
+        details.iconIndex = item.shell32Icon;
+    }
+    if (!MakeShortcut(linkPath, target, details))
+        throw Failure("Cannot save the shortcut " + linkPath);
 }
 
 void SetAttributes(const std::string& path, DWORD attributes) {
@@ -454,15 +287,11 @@ void SetAttributes(const std::string& path, DWORD attributes) {
 // folder marked as one whose desktop.ini the shell reads.
 void WriteDesktopIni(const std::string& folder, const SampleIni& ini) {
     const std::string path = folder + "\\" + ini.name;
-    ClearAttributes(path);
     const std::wstring text = L"\xFEFF" + Widen(ini.text);
-    const TFile file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        FailWithLastError("Cannot create " + path);
-    const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), text.data(), size, &written, nullptr) || written != size)
+    // A hidden and system file cannot be written over as it is.
+    if (!RemoveTree(path) ||
+        !WriteFile(path, std::string(reinterpret_cast<const char*>(text.data()),
+                                     text.size() * sizeof(wchar_t))))
         FailWithLastError("Cannot write " + path);
     SetAttributes(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     if (!PathMakeSystemFolderW(Widen(folder).c_str()))
@@ -472,21 +301,19 @@ void WriteDesktopIni(const std::string& folder, const SampleIni& ini) {
 // Copies the names DLL from beside this program into the system folder, where the sample's
 // desktop.ini files expect it.
 void InstallNamesDll() {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
-    const std::string source = ParentOf(Narrow(self)) + "\\" + kNamesDll;
+    const std::string source = ExecutableFolder() + kNamesDll;
     const std::string target = ExpandEnvironment("%SystemRoot%\\system32\\") + kNamesDll;
     if (!CopyFileW(Widen(source).c_str(), Widen(target).c_str(), FALSE))
         FailWithLastError("Cannot copy " + source + " to " + target);
 }
 
-void Fill(Scope scope, const std::string& folder) {
-    for (const SampleShortcut& item : SampleShortcuts()) {
+void Fill(const Sample& sample, Scope scope, const std::string& folder) {
+    for (const SampleShortcut& item : sample.shortcuts) {
         if (item.scope != scope)
             continue;
-        EnsureParentFolders(folder, item.path);
         const std::string linkPath = folder + "\\" + item.path;
-        CreateShortcut(linkPath, item);
+        MakeFolders(ParentOf(linkPath));
+        CreateShortcut(linkPath, item, sample.fallback);
         if (item.attributes != 0)
             SetAttributes(linkPath, item.attributes);
     }
@@ -628,8 +455,9 @@ int Run(const std::vector<std::string>& args) {
         EmptyFolder(user);
     }
     InstallNamesDll();
-    Fill(Scope::Common, common);
-    Fill(Scope::User, user);
+    const Sample sample = ReadSample();
+    Fill(sample, Scope::Common, common);
+    Fill(sample, Scope::User, user);
 
     const Counts commonCounts = Count(common);
     const Counts userCounts = Count(user);

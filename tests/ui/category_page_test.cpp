@@ -180,8 +180,10 @@ protected:
         }
         released.notify_all();
     }
+    // Pumps the window's messages until every icon has arrived, for half a minute at the most.
     void WaitForIcons() {
-        for (int i = 0; i < 500 && form->IconsOutstanding() > 0; ++i) {
+        const ULONGLONG until = GetTickCount64() + 30000;
+        while (form->IconsOutstanding() > 0 && GetTickCount64() < until) {
             Sleep(10);
             PumpMessages();
         }

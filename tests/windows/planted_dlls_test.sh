@@ -26,7 +26,7 @@ careful=$build/tests/windows/orvane-careful.exe
     cd "$WINEPREFIX/drive_c" || exit 1
     wineserver -p 2>/dev/null # one already running is kept as it is
     orvane_wine 0 explorer.exe /desktop </dev/null >/dev/null 2>&1 &
-    orvane_wine 60 "$careful" </dev/null >/dev/null 2>&1
+    orvane_wine 120 "$careful" </dev/null >/dev/null 2>&1
 )
 
 # A new FOLDER holding PROGRAM and the planted DLLs.
@@ -41,7 +41,7 @@ loaded() { [ -n "$(find "$1" -iname "$2.dll.loaded")" ]; }
 # What Wine loads from a program's folder: the careful program beside the same DLLs.
 baseline=$WINEPREFIX/drive_c/OrvaneCareful
 plant "$baseline" "$careful"
-ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=60 \
+ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=120 \
     "$repo/scripts/wine-run.sh" 'C:\OrvaneCareful\orvane-careful.exe' >/dev/null 2>&1
 wines=
 for name in "${names[@]}"; do
@@ -51,26 +51,34 @@ rm -rf "$baseline"
 echo "Wine itself loads from the folder of a careful program: ${wines:-nothing}"
 
 folder=$WINEPREFIX/drive_c/OrvanePlanted
-plant "$folder" "$build/app/Orvane.exe"
-ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=90 \
-    "$repo/scripts/wine-run.sh" 'C:\OrvanePlanted\Orvane.exe' >/dev/null 2>&1 &
-runner=$!
-window=
+# Another Orvane would hold the single-instance mark, and this one would only bring its window up.
 for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name '^Orvane$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
+    [ -z "$(xdotool search --onlyvisible --name '^Orvane$' 2>/dev/null)" ] && break
     sleep 0.2
 done
-sleep 2 # the window paints its pages, which uses the theme library
+if [ -n "$(xdotool search --onlyvisible --name '^Orvane$' 2>/dev/null)" ]; then
+    echo "FAIL: an Orvane window that is not this test's stays open"
+    exit 1
+fi
+plant "$folder" "$build/app/Orvane.exe"
+ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=260 \
+    "$repo/scripts/wine-run.sh" 'C:\OrvanePlanted\Orvane.exe' >/dev/null 2>&1 &
+runner=$!
+# The window shown and painted, which uses the theme library: what the program loads to start and
+# show itself has been loaded by then. The driver runs without the overrides.
+ORVANE_WINE_TIMEOUT=200 "$repo/scripts/wine-run.sh" "$build/tests/e2e/orvane-e2e-driver.exe" \
+    --mode painted >"$build/planted-dlls-driver.log" 2>&1
+painted=$?
 # Ends the runner's time limit, which ends the program with it.
 pkill -P "$runner" 2>/dev/null
 wait "$runner" 2>/dev/null
 
 failures=0
-if [ -n "$window" ]; then
-    echo "ok: the window appeared"
+if [ "$painted" -eq 0 ]; then
+    echo "ok: the window appeared and painted itself"
 else
-    echo "FAIL: the window did not appear"
+    echo "FAIL: the window did not appear and paint itself:"
+    tr -d '\r' <"$build/planted-dlls-driver.log"
     failures=$((failures + 1))
 fi
 for name in "${names[@]}"; do
