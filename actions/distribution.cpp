@@ -1,5 +1,6 @@
 #include "actions/distribution.h"
 
+#include "actions/all_users_step.h"
 #include "actions/journal.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
@@ -50,33 +51,31 @@ bool SameProgram(ShellServices& shell, const std::string& a, const std::string& 
     return textA && textB && *textA == *textB;
 }
 
-// One distribution: its journal, the folders it made and changed, what it refused.
+// One Programs folder's part of a distribution: its journal, the folders it made and changed, what
+// it refused.
 class TDistributionRun {
 public:
-    TDistributionRun(ShellServices& shell, TJournalWriter& journal, TDistribution& result)
-        : shell_(shell), journal_(journal), result_(result) {
-        // The names the Start menu shows for the files of each Programs folder, read before
-        // anything moves. A moved entry's line is written into its category folder too; the line
-        // in the Programs folder stays, so that an entry moved back gets its name again.
-        if (CommonProgramsDir)
-            commonNames_ = LocalizedFileNames(shell, *CommonProgramsDir);
-        if (UserProgramsDir)
-            userNames_ = LocalizedFileNames(shell, *UserProgramsDir);
-    }
-    // Moves one due entry; false when the distribution stops there.
-    bool Distribute(TStartMenu& entry);
+    TDistributionRun(ShellServices& shell, const std::string& root, TJournalWriter& journal,
+                     TDistribution& result)
+        : shell_(shell), journal_(journal), result_(result), root_(root),
+          // The names the Start menu shows for the folder's files, read before anything moves. A
+          // moved entry's line is written into its category folder too; the line in the Programs
+          // folder stays, so that an entry moved back gets its name again.
+          names_(LocalizedFileNames(shell, root)) {}
+    // Moves one entry; Done when it was moved, Stop when the distribution stops there.
+    enum class TStep { Done, Left, Stop };
+    TStep Distribute(const TFolderEntry& entry);
     // A category folder made for entries that did not arrive is not left empty, and the shell
     // learns of every folder that changed.
     void Finish();
 
 private:
-    enum class TStep { Done, Left, Stop };
-    std::optional<std::string> CategoryFolder(const std::string& root, int32_t category);
+    std::optional<std::string> CategoryFolder(int32_t category);
     TStep MoveInto(const std::string& from, const std::string& to, const std::string& shown,
-                   bool createdFolder, const TStartMenu* entry);
-    TStep Move(TJournalMove record, const TStartMenu* entry);
+                   bool createdFolder, bool topLevel);
+    TStep Move(TJournalMove record, bool topLevel);
     TStep Replace(const std::string& from, const std::string& to, const std::string& shown,
-                  const TStartMenu* entry);
+                  bool topLevel);
     TStep Merge(const std::string& from, const std::string& to);
     TStep Stay(const std::string& text);
     TStep Fail() {
@@ -88,34 +87,38 @@ private:
         return TStep::Stop;
     }
     std::optional<std::string> KeepingFolder();
-    void Refuse(const std::string& root);
-    void NameInCategory(const TStartMenu& entry, TJournalMove& record);
+    void Refuse();
+    void NameInCategory(TJournalMove& record);
     std::string ShownFolder(const std::string& path) const;
 
     ShellServices& shell_;
     TJournalWriter& journal_;
     TDistribution& result_;
-    std::map<std::string, std::string> commonNames_, userNames_;
+    const std::string root_;
+    const std::map<std::string, std::string> names_;
     std::map<std::string, bool> createdFolders_; // category folder -> this distribution made it
     std::set<std::string> filled_;               // category folders something was moved into
     std::set<std::string> changed_;
-    std::string root_; // the Programs folder of the entry being distributed
-    int kept_ = 0;     // entries moved into the keeping folder so far
+    bool refused_ = false; // the Programs folder may not be changed
+    int kept_ = 0;         // entries moved into the keeping folder so far
 };
 
 // A Programs folder that refuses access keeps all its entries; the other one goes on.
-void TDistributionRun::Refuse(const std::string& root) {
-    result_.Refused.push_back(root);
-    shell_.ShowMessage(Text(TText::FolderOnlyAdmin, {root}));
+void TDistributionRun::Refuse() {
+    refused_ = true;
+    result_.Refused.push_back(root_);
+    shell_.ShowMessage(Text(TText::FolderOnlyAdmin, {root_}));
 }
 
-// The category folder, made where it is missing; nothing when the Programs folder refuses it. A
-// folder that cannot be made for another reason throws EInOutError.
-std::optional<std::string> TDistributionRun::CategoryFolder(const std::string& root,
-                                                            int32_t category) {
-    const std::string target = root + "\\" + CategoryNames[static_cast<size_t>(category)];
+// The category folder, made where it is missing; nothing when the Programs folder refuses it or
+// the folder is a link. A folder that cannot be made for another reason throws EInOutError.
+std::optional<std::string> TDistributionRun::CategoryFolder(int32_t category) {
+    const std::string target = root_ + "\\" + CategoryNames[static_cast<size_t>(category)];
     if (createdFolders_.count(target))
         return target;
+    // A move through a link would leave the Programs folder.
+    if (shell_.IsFolderLink(target))
+        return std::nullopt;
     const bool existed = shell_.FolderExists(target);
     if (!existed) {
         try {
@@ -123,39 +126,40 @@ std::optional<std::string> TDistributionRun::CategoryFolder(const std::string& r
         } catch (const EInOutError& e) {
             if (!IsAccessDenied(static_cast<unsigned>(e.Code())))
                 throw;
-            Refuse(root);
+            Refuse();
             return std::nullopt;
         }
-        changed_.insert(root);
+        changed_.insert(root_);
     }
     createdFolders_[target] = !existed;
     return target;
 }
 
-bool TDistributionRun::Distribute(TStartMenu& entry) {
-    root_ = *RootOf(entry);
-    if (std::count(result_.Refused.begin(), result_.Refused.end(), root_))
-        return true;
-    const std::optional<std::string> target = CategoryFolder(root_, entry.Category);
+TDistributionRun::TStep TDistributionRun::Distribute(const TFolderEntry& entry) {
+    if (refused_)
+        return TStep::Left;
+    const std::string from = root_ + "\\" + entry.Name;
+    const std::string& category = CategoryNames[static_cast<size_t>(entry.Category)];
+    if (shell_.IsFolderLink(from))
+        return Stay(Text(TText::EntryIsLink, {entry.Shown}));
+    const std::optional<std::string> target = CategoryFolder(entry.Category);
     if (!target)
-        return true;
-    const std::string to = *target + "\\" + FileNameOf(entry.Path);
-    const TStep step = MoveInto(entry.Path, to, Caption(entry), createdFolders_[*target], &entry);
-    if (step == TStep::Done) {
-        entry.Moved = true;
+        return refused_ ? TStep::Left
+                        : Stay(Text(TText::LinkedCategoryFolder, {entry.Shown, category}));
+    const TStep step =
+        MoveInto(from, *target + "\\" + entry.Name, entry.Shown, createdFolders_[*target], true);
+    if (step == TStep::Done)
         filled_.insert(*target);
-    }
-    return step != TStep::Stop;
+    return step;
 }
 
 // The entry's localized-name line of its Programs folder, written into the category folder's
 // desktop.ini once it has moved, so that it keeps the name the Start menu showed; the move's
 // record names the line.
-void TDistributionRun::NameInCategory(const TStartMenu& entry, TJournalMove& record) {
-    const std::string name = FileNameOf(entry.Path);
-    const std::map<std::string, std::string>& names = entry.IsUser ? userNames_ : commonNames_;
-    const auto line = names.find(shell_.FoldedName(name));
-    if (line == names.end())
+void TDistributionRun::NameInCategory(TJournalMove& record) {
+    const std::string name = FileNameOf(record.OldPath);
+    const auto line = names_.find(shell_.FoldedName(name));
+    if (line == names_.end())
         return;
     const std::string target = ParentOf(record.NewPath);
     // The same line from an earlier distribution stays that entry's: an undo of this move must
@@ -179,14 +183,17 @@ void TDistributionRun::NameInCategory(const TStartMenu& entry, TJournalMove& rec
 // Moves `from` to `to`, whose name may be taken: see DistributeItems.
 TDistributionRun::TStep TDistributionRun::MoveInto(const std::string& from, const std::string& to,
                                                    const std::string& shown, bool createdFolder,
-                                                   const TStartMenu* entry) {
+                                                   bool topLevel) {
     if (!shell_.PathExists(to))
-        return Move({from, to, createdFolder}, entry);
+        return Move({from, to, createdFolder}, topLevel);
+    // A merge through a link would empty or fill a folder elsewhere.
+    if (shell_.IsFolderLink(from) || shell_.IsFolderLink(to))
+        return Stay(Text(TText::EntryIsLink, {shown}));
     const bool fromFolder = shell_.FolderExists(from), toFolder = shell_.FolderExists(to);
     if (fromFolder && toFolder)
         return Merge(from, to);
     if (!fromFolder && !toFolder && SameProgram(shell_, from, to))
-        return Replace(from, to, shown, entry);
+        return Replace(from, to, shown, topLevel);
     return Stay(Text(TText::NameTaken, {shown, ShownFolder(to)}));
 }
 
@@ -201,15 +208,15 @@ std::string TDistributionRun::ShownFolder(const std::string& path) const {
     return folder.size() > root_.size() ? folder.substr(root_.size() + 1) : folder;
 }
 
-// One move by the shell, checked and recorded; a catalogue entry's name line goes with it.
-TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, const TStartMenu* entry) {
+// One move by the shell, checked and recorded; a top-level entry's name line goes with it.
+TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, bool topLevel) {
     const std::string& from = record.OldPath;
     const std::string& to = record.NewPath;
     const ShellOpResult moved = shell_.ShellFileOperation(ShellOp::Move, from, to);
     if (moved.Aborted) // the user cancelled the shell's dialog: the distribution stops here
         return Stop();
     if (IsAccessDenied(moved.Code)) {
-        Refuse(root_);
+        Refuse();
         return TStep::Left;
     }
     if (!ReportShellResult(shell_, moved))
@@ -220,8 +227,8 @@ TDistributionRun::TStep TDistributionRun::Move(TJournalMove record, const TStart
     }
     changed_.insert(ParentOf(from));
     changed_.insert(ParentOf(to));
-    if (entry)
-        NameInCategory(*entry, record);
+    if (topLevel)
+        NameInCategory(record);
     return journal_.Append(shell_, record) ? TStep::Done : Stop();
 }
 
@@ -243,13 +250,11 @@ std::optional<std::string> TDistributionRun::KeepingFolder() {
 // The same program is already in the category folder: that one goes into the keeping folder,
 // and the new one takes its place.
 TDistributionRun::TStep TDistributionRun::Replace(const std::string& from, const std::string& to,
-                                                  const std::string& shown,
-                                                  const TStartMenu* entry) {
+                                                  const std::string& shown, bool topLevel) {
     const std::optional<std::string> keeping = KeepingFolder();
     const std::string kept = keeping ? *keeping + "\\" + FileNameOf(to) : std::string();
-    const ShellOpResult moved =
-        keeping ? shell_.ShellFileOperation(ShellOp::Move, to, kept)
-                : ShellOpResult{ErrorPathNotFound, false};
+    const ShellOpResult moved = keeping ? shell_.ShellFileOperation(ShellOp::Move, to, kept)
+                                        : ShellOpResult{ErrorPathNotFound, false};
     if (!moved.Succeeded() || !MoveHappened(shell_, to, kept)) {
         if (moved.Aborted)
             return Stop();
@@ -259,7 +264,7 @@ TDistributionRun::TStep TDistributionRun::Replace(const std::string& from, const
     changed_.insert(ParentOf(to));
     if (!journal_.Append(shell_, {to, kept}))
         return Stop();
-    return Move({from, to}, entry);
+    return Move({from, to}, topLevel);
 }
 
 // A program group whose name the category folder has: its items go into that folder one by one,
@@ -268,7 +273,7 @@ TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const s
     bool whole = true;
     for (const std::string& name : NamesIn(shell_, from)) {
         const TStep step =
-            MoveInto(from + "\\" + name, to + "\\" + name, DisplayName(name), false, nullptr);
+            MoveInto(from + "\\" + name, to + "\\" + name, DisplayName(name), false, false);
         if (step == TStep::Stop)
             return step;
         whole &= step == TStep::Done;
@@ -299,6 +304,7 @@ TPlannedMoves PlannedMoves() {
     for (const TStartMenu& entry : StartMenuItems) {
         if (IsDue(entry)) {
             ++plan.Entries;
+            plan.AllUsers += !entry.IsUser;
             categories.insert(entry.Category);
         }
     }
@@ -313,22 +319,16 @@ std::string PlannedMovesText(const TPlannedMoves& plan) {
                 {std::to_string(plan.Entries), std::to_string(plan.Categories)});
 }
 
-TDistribution DistributeItems(ShellServices& shell) {
-    TDistribution result;
-    for (const TStartMenu& entry : StartMenuItems)
-        result.MovedBefore += IsAssigned(entry) && entry.Moved;
-    if (std::none_of(StartMenuItems.begin(), StartMenuItems.end(), IsDue))
-        return result;
-    // Nothing is changed without a way back.
-    std::optional<TJournalWriter> journal = TJournalWriter::Start(shell);
-    if (!journal) {
-        result.NotStarted = true;
-        return result;
-    }
-    TDistributionRun run(shell, *journal, result);
+void DistributeFolder(ShellServices& shell, const std::string& root,
+                      const std::vector<TFolderEntry>& entries, TJournalWriter& journal,
+                      TDistribution& result, std::vector<bool>& moved) {
+    moved.assign(entries.size(), false);
+    TDistributionRun run(shell, root, journal, result);
     try {
-        for (TStartMenu& entry : StartMenuItems) {
-            if (IsDue(entry) && !run.Distribute(entry))
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const TDistributionRun::TStep step = run.Distribute(entries[i]);
+            moved[i] = step == TDistributionRun::TStep::Done;
+            if (step == TDistributionRun::TStep::Stop)
                 break;
         }
     } catch (...) {
@@ -336,6 +336,89 @@ TDistribution DistributeItems(ShellServices& shell) {
         throw;
     }
     run.Finish();
+}
+
+namespace {
+
+void MergeInto(TDistribution& result, const TDistribution& part) {
+    // A part that could not start its journal moved nothing: the distribution is incomplete.
+    result.Stopped |= part.Stopped || part.NotStarted;
+    result.Failed += part.Failed;
+    result.Refused.insert(result.Refused.end(), part.Refused.begin(), part.Refused.end());
+    result.Stayed.insert(result.Stayed.end(), part.Stayed.begin(), part.Stayed.end());
+}
+
+// The due entries of one origin, in catalogue order.
+std::vector<size_t> DueEntries(bool isUser) {
+    std::vector<size_t> due;
+    for (size_t i = 0; i < StartMenuItems.size(); ++i) {
+        if (StartMenuItems[i].IsUser == isUser && IsDue(StartMenuItems[i]))
+            due.push_back(i);
+    }
+    return due;
+}
+
+// The all-users entries go to the all-users step as names and categories only.
+void DistributeAllUsers(ShellServices& shell, const std::vector<size_t>& due,
+                        const std::string& journal, TDistribution& result) {
+    TAllUsersWork work;
+    work.Journal = journal;
+    for (size_t i : due)
+        work.Entries.emplace_back(FileNameOf(StartMenuItems[i].Path), StartMenuItems[i].Category);
+    const TAllUsersOutcome outcome = DoAllUsersWork(shell, work);
+    MergeInto(result, outcome.Distribution);
+    for (size_t i : due) {
+        if (std::count(outcome.Moved.begin(), outcome.Moved.end(),
+                       FileNameOf(StartMenuItems[i].Path)))
+            StartMenuItems[i].Moved = true;
+    }
+    if (outcome.IoError)
+        throw EInOutError(static_cast<int>(outcome.IoError));
+}
+
+void DistributeUser(ShellServices& shell, const std::vector<size_t>& due, TJournalWriter& journal,
+                    TDistribution& result) {
+    std::vector<TFolderEntry> entries;
+    for (size_t i : due) {
+        const TStartMenu& entry = StartMenuItems[i];
+        entries.push_back({FileNameOf(entry.Path), entry.Category, Caption(entry)});
+    }
+    std::vector<bool> moved;
+    DistributeFolder(shell, *UserProgramsDir, entries, journal, result, moved);
+    for (size_t k = 0; k < due.size(); ++k)
+        StartMenuItems[due[k]].Moved = moved[k];
+}
+
+} // namespace
+
+bool AsksForAdministrator(ShellServices& shell, const TPlannedMoves& plan) {
+    return plan.AllUsers > 0 && !shell.IsElevated();
+}
+
+TDistribution DistributeItems(ShellServices& shell) {
+    TDistribution result;
+    for (const TStartMenu& entry : StartMenuItems)
+        result.MovedBefore += IsAssigned(entry) && entry.Moved;
+    const std::vector<size_t> common = DueEntries(false), user = DueEntries(true);
+    if (common.empty() && user.empty())
+        return result;
+    // Nothing is changed without a way back. The user's journal names the distribution; the
+    // all-users step's journal takes the same name, so that both are undone together.
+    std::optional<TJournalWriter> journal;
+    if (!user.empty()) {
+        journal = TJournalWriter::Start(shell, TJournalKind::User);
+        if (!journal) {
+            result.NotStarted = true;
+            return result;
+        }
+    }
+    // In catalogue order: the all-users entries first.
+    if (!common.empty())
+        DistributeAllUsers(shell, common, journal ? FileNameOf(journal->Path()) : NewJournalName(),
+                           result);
+    // A cancel, or a step the all-users journal missed, stops the distribution there.
+    if (!user.empty() && !result.Stopped)
+        DistributeUser(shell, user, *journal, result);
     return result;
 }
 

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class ShellServices;
+class TJournalWriter;
 
 // What a distribution did. Whether it is complete follows from what it recorded.
 struct TDistribution {
@@ -27,25 +29,47 @@ struct TDistribution {
 struct TPlannedMoves {
     size_t Entries = 0;
     size_t Categories = 0;
+    size_t AllUsers = 0; // of the entries, those of the all-users Programs folder
 };
 TPlannedMoves PlannedMoves();
 // The final page's line about it.
 std::string PlannedMovesText(const TPlannedMoves& plan);
+// Whether distributing them asks for administrator rights (Windows' prompt): the all-users folder
+// has work and this process has no such rights.
+bool AsksForAdministrator(ShellServices& shell, const TPlannedMoves& plan);
 
 // Moves every assigned entry that this run has not moved yet into the category folder of its own
-// Programs folder, and after each move that succeeded writes the entry's localized-name line, if
+// Programs folder: the user's entries in this process, with the user's rights; the all-users ones
+// through the all-users step (all_users_step.h), which asks for administrator rights where this
+// process has none. After each move that succeeded writes the entry's localized-name line, if
 // its Programs folder's desktop.ini has one, into the category folder's desktop.ini, and records
 // the move in the distribution's journal. No move is handed to the shell onto a name the category
 // folder has already: the same shortcut there is moved into the distribution's keeping folder
 // first, a program group is merged into its namesake item by item (its emptied folder removed), and
 // anything else stays where it is and is named in the report. Nothing moves when the journal cannot
 // be started, and the run stops where a step cannot be written to it. A Programs folder that
-// refuses access (no administrator rights) keeps its entries, with one message naming it, and the
-// other folder's entries still move. Each other failed move shows its code and the loop goes on; a
-// cancel in the shell's dialog stops it. A category folder that cannot be created for another
-// reason throws EInOutError and stops the loop there. A category folder this distribution created
-// and nothing reached is removed again, and the shell is told about every folder that changed.
+// refuses access (no administrator rights, or the user declines to give them) keeps its entries,
+// with one message naming it, and the other folder's entries still move. An entry or category
+// folder that is a folder link stays, and is named. Each other failed move shows its code and the
+// loop goes on; a cancel in the shell's dialog stops it. A category folder that cannot be created
+// for another reason throws EInOutError and stops the loop there. A category folder this
+// distribution created and nothing reached is removed again, and the shell is told about every
+// folder that changed.
 TDistribution DistributeItems(ShellServices& shell);
 
 // The message that ends a distribution; none when it did not start.
 std::string DistributionReport(const TDistribution& result);
+
+// One entry of a Programs folder to distribute.
+struct TFolderEntry {
+    std::string Name; // its name at the top of the Programs folder
+    int32_t Category = 0;
+    std::string Shown; // the name the report gives it
+};
+
+// Distributes entries of one Programs folder, `root`, by the rules of DistributeItems, recording
+// each step in `journal` and what came of it in `result`; `moved` tells, by entry, which were
+// moved. Throws EInOutError as DistributeItems does, once it has tidied up.
+void DistributeFolder(ShellServices& shell, const std::string& root,
+                      const std::vector<TFolderEntry>& entries, TJournalWriter& journal,
+                      TDistribution& result, std::vector<bool>& moved);

@@ -18,13 +18,6 @@ constexpr const char* RemovedMark = "removed";
 constexpr const char* UndoneMark = "undone";
 constexpr const char* KeptMark = "kept";
 
-std::optional<std::string> JournalFolder(ShellServices& shell) {
-    const std::optional<std::string> base = shell.GetSpecialFolder(CSIDL_LOCAL_APPDATA_ID);
-    if (!base || base->empty())
-        return std::nullopt;
-    return *base + "\\" + JournalFolderName;
-}
-
 // A journal's name: its start time in UTC, to the millisecond, which sorts as time runs.
 std::string JournalName(std::chrono::system_clock::time_point at) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch());
@@ -50,43 +43,96 @@ std::optional<size_t> ParseIndex(const std::string& field) {
     return static_cast<size_t>(std::stoul(field));
 }
 
+bool IsDigits(const std::string& text, size_t from, size_t count) {
+    return std::all_of(text.begin() + static_cast<long>(from),
+                       text.begin() + static_cast<long>(from + count),
+                       [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
 } // namespace
+
+std::optional<std::string> JournalFolder(ShellServices& shell, TJournalKind kind) {
+    const std::optional<std::string> base = kind == TJournalKind::User
+                                                ? shell.GetSpecialFolder(CSIDL_LOCAL_APPDATA_ID)
+                                                : shell.MachineFolder(TMachineFolder::ProgramData);
+    if (!base || base->empty())
+        return std::nullopt;
+    return *base + "\\" + JournalFolderName;
+}
+
+std::string NewJournalName() {
+    return JournalName(std::chrono::system_clock::now());
+}
+
+bool IsJournalName(const std::string& name) {
+    const std::string pattern = "0000-00-00 00.00.00.000" + std::string(JournalExtension);
+    if (name.size() != pattern.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (pattern[i] == '0' ? !IsDigits(name, i, 1) : name[i] != pattern[i])
+            return false;
+    }
+    return true;
+}
 
 // --- Writing --------------------------------------------------------------------------------
 
-std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell) {
-    const std::optional<std::string> folder = JournalFolder(shell);
-    unsigned code = ErrorFileNotFound; // the folder cannot be located
-    if (folder) {
-        try {
-            if (!shell.FolderExists(*folder))
-                shell.CreateFolder(*folder);
-            // Two distributions in one millisecond: the later one takes the next.
-            const auto now = std::chrono::system_clock::now();
-            for (int later = 0; later < 1000; ++later) {
-                const std::string path =
-                    *folder + "\\" + JournalName(now + std::chrono::milliseconds(later));
-                code = shell.AppendToFile(path, "", true);
-                if (code == 0)
-                    return TJournalWriter(path);
-                if (code != ErrorFileExists)
-                    break;
-            }
-        } catch (const EInOutError& e) {
-            code = static_cast<unsigned>(e.Code());
+TJournalWriter::TJournalWriter(std::string path, std::unique_ptr<TAppendFile> file)
+    : path_(std::move(path)), file_(std::move(file)) {}
+TJournalWriter::TJournalWriter(TJournalWriter&&) noexcept = default;
+TJournalWriter& TJournalWriter::operator=(TJournalWriter&&) noexcept = default;
+TJournalWriter::~TJournalWriter() = default;
+
+std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell, const std::string& folder,
+                                                    const std::string& name) {
+    unsigned code = ErrorFileNotFound;
+    try {
+        if (!shell.FolderExists(folder))
+            shell.CreateFolder(folder);
+        std::vector<std::string> names;
+        if (IsJournalName(name))
+            names.push_back(name);
+        // Two distributions in one millisecond: the later one takes the next.
+        const auto now = std::chrono::system_clock::now();
+        for (int later = 0; later < 1000; ++later)
+            names.push_back(JournalName(now + std::chrono::milliseconds(later)));
+        for (const std::string& candidate : names) {
+            const std::string path = folder + "\\" + candidate;
+            if (std::unique_ptr<TAppendFile> file = shell.OpenForAppend(path, true, code))
+                return TJournalWriter(path, std::move(file));
+            if (code != ErrorFileExists)
+                break;
         }
+    } catch (const EInOutError& e) {
+        code = static_cast<unsigned>(e.Code());
     }
     shell.ShowMessage(Text(TText::JournalNotStarted, {std::to_string(code)}));
     return std::nullopt;
 }
 
-unsigned TJournalWriter::WriteLine(ShellServices& shell, const std::string& line) {
-    return shell.AppendToFile(path_, line + "\r\n", false);
+std::optional<TJournalWriter> TJournalWriter::Start(ShellServices& shell, TJournalKind kind,
+                                                    const std::string& name) {
+    if (const std::optional<std::string> folder = JournalFolder(shell, kind))
+        return Start(shell, *folder, name);
+    shell.ShowMessage(Text(TText::JournalNotStarted, {std::to_string(ErrorFileNotFound)}));
+    return std::nullopt;
+}
+
+std::optional<TJournalWriter> TJournalWriter::Continue(ShellServices& shell,
+                                                       const std::string& path, unsigned& code) {
+    std::unique_ptr<TAppendFile> file = shell.OpenForAppend(path, false, code);
+    if (!file)
+        return std::nullopt;
+    return TJournalWriter(path, std::move(file));
+}
+
+unsigned TJournalWriter::WriteLine(const std::string& line) {
+    return file_->Append(line + "\r\n");
 }
 
 bool TJournalWriter::WriteStep(ShellServices& shell, const std::string& line,
                                const std::string& what) {
-    const unsigned code = WriteLine(shell, line);
+    const unsigned code = WriteLine(line);
     if (code != 0)
         shell.ShowMessage(Text(TText::JournalNotWritten, {std::to_string(code), what}));
     return code == 0;
@@ -104,12 +150,12 @@ bool TJournalWriter::AppendRemoval(ShellServices& shell, const std::string& fold
     return WriteStep(shell, std::string(RemovedMark) + "\t" + folder, folder);
 }
 
-unsigned TJournalWriter::MarkUndone(ShellServices& shell, size_t n) {
-    return WriteLine(shell, std::string(UndoneMark) + "\t" + std::to_string(n));
+unsigned TJournalWriter::MarkUndone(size_t n) {
+    return WriteLine(std::string(UndoneMark) + "\t" + std::to_string(n));
 }
 
-unsigned TJournalWriter::MarkKept(ShellServices& shell, size_t n, const std::string& reason) {
-    return WriteLine(shell, std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason);
+unsigned TJournalWriter::MarkKept(size_t n, const std::string& reason) {
+    return WriteLine(std::string(KeptMark) + "\t" + std::to_string(n) + "\t" + reason);
 }
 
 std::string TJournalWriter::KeepingFolder() const {
@@ -157,19 +203,21 @@ std::vector<TRecord> ParseJournal(const std::string& text) {
     return records;
 }
 
-std::vector<std::string> JournalPaths(ShellServices& shell) {
+std::vector<std::string> JournalPaths(ShellServices& shell, const std::string& folder) {
     std::vector<std::string> paths;
-    const std::optional<std::string> folder = JournalFolder(shell);
-    if (!folder)
-        return paths;
     std::vector<std::string> names =
-        shell.ListFolder(*folder + "\\*" + JournalExtension, ListAllAttributes);
+        shell.ListFolder(folder + "\\*" + JournalExtension, ListAllAttributes);
     std::sort(names.rbegin(), names.rend());
     for (const std::string& name : names) {
         if (IsPlainName(name))
-            paths.push_back(*folder + "\\" + name);
+            paths.push_back(folder + "\\" + name);
     }
     return paths;
+}
+
+std::vector<std::string> JournalPaths(ShellServices& shell, TJournalKind kind) {
+    const std::optional<std::string> folder = JournalFolder(shell, kind);
+    return folder ? JournalPaths(shell, *folder) : std::vector<std::string>();
 }
 
 std::optional<std::vector<TRecord>> ReadJournal(ShellServices& shell, const std::string& path,

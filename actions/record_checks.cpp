@@ -1,6 +1,5 @@
 #include "actions/record_checks.h"
 
-#include "catalogue/scan.h"
 #include "shell/shell_services.h"
 
 #include <algorithm>
@@ -17,10 +16,10 @@ bool IsNumber(const std::string& name) {
 
 } // namespace
 
-TMenuPlaces::TMenuPlaces(ShellServices& shell, const std::string& journalPath)
+TMenuPlaces::TMenuPlaces(ShellServices& shell, const std::string& programs,
+                         const std::string& journalPath)
     : shell_(shell), journalFolder_(ParentOf(journalPath)) {
-    roots_[Common] = CommonProgramsDir.value_or("");
-    roots_[User] = UserProgramsDir.value_or("");
+    roots_[Programs] = programs;
     roots_[Keeping] = KeepingFolderOf(journalPath);
     for (int r = 0; r < RootCount; ++r)
         foldedRoots_[r] = roots_[r].empty() ? "" : shell.FoldedName(roots_[r]);

@@ -1,9 +1,11 @@
 // The checks that keep what a journal's records ask for inside the Start menu. Shared by the undo
 // and by the suggestions that read the user's earlier choices.
 //
-// A journal lies in a folder any program of the user's may write to: what a record says is acted
-// on only when it has the shape of a step a distribution takes, inside the two Programs folders
-// located at start (and the journal's own keeping folder).
+// A user's journal lies in a folder any program of the user's may write to: what a record says is
+// acted on only when it has the shape of a step a distribution takes, inside the Programs folder
+// the journal belongs to (the user's, or for a journal of the all-users step the all-users one)
+// and the journal's own keeping folder. A record that names another folder, the other Programs
+// folder included, is foreign.
 #pragma once
 
 #include "actions/journal.h"
@@ -17,18 +19,19 @@
 
 class ShellServices;
 
-// Where the records of one journal may act.
+// Where the records of one journal may act: below `programs` (empty: nowhere) and the journal's
+// keeping folder.
 class TMenuPlaces {
 public:
-    TMenuPlaces(ShellServices& shell, const std::string& journalPath);
+    TMenuPlaces(ShellServices& shell, const std::string& programs, const std::string& journalPath);
 
     // Whether a record has the shape of a distribution's step inside the Start menu:
-    //  - an entry of a Programs folder (or an item of its group, further down) moved to the same
+    //  - an entry of the Programs folder (or an item of its group, further down) moved to the same
     //    place below a category folder of that Programs folder; only a top-level entry's move may
     //    create the category folder and name the entry's own desktop.ini line;
     //  - an entry below a category folder moved into the journal's keeping folder, under a
     //    numbered folder of its own and its own name;
-    //  - a folder below a Programs folder, not a category folder, removed.
+    //  - a folder below the Programs folder, not a category folder, removed.
     bool Allows(const TRecord& record) const;
     // Whether a folder that the record's paths go through (below their Programs or keeping
     // folder) is a folder link, which would lead out of it.
@@ -40,7 +43,7 @@ public:
     std::string CategoryFolder(const TRecord& record) const;
 
 private:
-    enum TRoot { Common, User, Keeping, RootCount };
+    enum TRoot { Programs, Keeping, RootCount };
     struct TPlace {
         TRoot Root;
         std::vector<std::string> Parts; // the names below the root

@@ -1,8 +1,10 @@
 #include "actions/undo.h"
 
+#include "actions/all_users_step.h"
 #include "actions/journal.h"
 #include "actions/record_checks.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/scan.h"
 #include "shell/shell_services.h"
 #include "texts/texts.h"
 
@@ -21,28 +23,26 @@ bool HasPendingInMenu(const std::vector<TRecord>& records, const TMenuPlaces& pl
     });
 }
 
-struct TPendingJournal {
-    std::string Path;
-    std::vector<TRecord> Records;
-};
-
-// Whether a journal holds records not yet undone that belong to the Start menu; read newest first,
-// and no further than the first such one.
-bool AnyPendingJournal(ShellServices& shell) {
-    for (const std::string& path : JournalPaths(shell)) {
+// The newest journal of a folder that holds records not yet undone that belong to the Start menu
+// below `programs`; read newest first, and no further than the first such one. Its file name, or
+// empty.
+std::string NewestPending(ShellServices& shell, const std::string& programs,
+                          const std::string& folder) {
+    for (const std::string& path : JournalPaths(shell, folder)) {
         std::optional<std::vector<TRecord>> records = ReadJournal(shell, path);
-        if (records && HasPendingInMenu(*records, TMenuPlaces(shell, path)))
-            return true;
+        if (records && HasPendingInMenu(*records, TMenuPlaces(shell, programs, path)))
+            return FileNameOf(path);
     }
-    return false;
+    return std::string();
 }
 
 // One undo of one journal: the moves back, newest first, then the folders the distribution made.
 class TUndo {
 public:
-    TUndo(ShellServices& shell, TPendingJournal journal, TUndoResult& result)
-        : shell_(shell), path_(std::move(journal.Path)), records_(std::move(journal.Records)),
-          journal_(TJournalWriter::Continue(path_)), places_(shell, path_), result_(result) {}
+    TUndo(ShellServices& shell, const std::string& programs, std::string path,
+          std::vector<TRecord> records, TJournalWriter journal, TUndoResult& result)
+        : shell_(shell), programs_(programs), path_(std::move(path)), records_(std::move(records)),
+          journal_(std::move(journal)), places_(shell, programs, path_), result_(result) {}
 
     void MoveBack() {
         for (size_t n = records_.size(); n-- > 0;) {
@@ -63,7 +63,10 @@ private:
     void Mark(size_t n, const std::string* reason);
     std::string ReportedName(const TJournalMove& move);
 
+    void Restored(const std::string& oldPath);
+
     ShellServices& shell_;
+    const std::string programs_;
     std::string path_;
     std::vector<TRecord> records_;
     TJournalWriter journal_;
@@ -78,8 +81,7 @@ private:
 // undo stops.
 void TUndo::Mark(size_t n, const std::string* reason) {
     records_[n].State = reason ? TRecordState::Kept : TRecordState::Undone;
-    const unsigned code =
-        reason ? journal_.MarkKept(shell_, n, *reason) : journal_.MarkUndone(shell_, n);
+    const unsigned code = reason ? journal_.MarkKept(n, *reason) : journal_.MarkUndone(n);
     if (code != 0 && result_.JournalError == 0)
         result_.JournalError = code;
 }
@@ -136,12 +138,15 @@ void TUndo::Undo(size_t n) {
     }
     Mark(n, nullptr);
     ++result_.MovedBack;
-    changed_.insert(ParentOf(move.OldPath));
     changed_.insert(ParentOf(move.NewPath));
-    for (TStartMenu& entry : StartMenuItems) {
-        if (entry.Path == move.OldPath)
-            entry.Moved = false;
-    }
+    Restored(move.OldPath);
+}
+
+// An entry is back where it was: a top-level one is named in the result, for the catalogue.
+void TUndo::Restored(const std::string& oldPath) {
+    changed_.insert(ParentOf(oldPath));
+    if (shell_.FoldedName(ParentOf(oldPath)) == shell_.FoldedName(programs_))
+        result_.Back.push_back(FileNameOf(oldPath));
 }
 
 // A program group's folder that a merge emptied and removed is made again, for its items to come
@@ -154,11 +159,7 @@ void TUndo::UndoRemoval(const TJournalMove& move) {
             // The moves back make it themselves, as the shell makes a missing target folder.
         }
     }
-    changed_.insert(ParentOf(move.OldPath));
-    for (TStartMenu& entry : StartMenuItems) {
-        if (entry.Path == move.OldPath)
-            entry.Moved = false;
-    }
+    Restored(move.OldPath);
 }
 
 // The category folders: the lines written for entries that are no longer there, then the
@@ -202,13 +203,9 @@ void TUndo::TidyFolders() {
 
 } // namespace
 
-bool CanUndo(ShellServices& shell) {
-    return AnyPendingJournal(shell);
-}
-
-TUndoResult UndoLastDistribution(ShellServices& shell) {
-    TUndoResult result;
-    for (const std::string& path : JournalPaths(shell)) {
+void UndoJournalOf(ShellServices& shell, const std::string& programs, const std::string& folder,
+                   const std::string& name, TUndoResult& result) {
+    for (const std::string& path : JournalPaths(shell, folder)) {
         std::optional<std::vector<TRecord>> records = ReadJournal(shell, path, &result.Skipped);
         if (!records || std::none_of(records->begin(), records->end(), [](const TRecord& r) {
                 return r.State == TRecordState::Pending;
@@ -216,8 +213,16 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
             continue;
         // A newer journal none of whose records belong to the Start menu is no distribution: its
         // records are named and marked on the way to the distribution's.
-        const bool distribution = HasPendingInMenu(*records, TMenuPlaces(shell, path));
-        TUndo undo(shell, {path, std::move(*records)}, result);
+        const bool distribution = HasPendingInMenu(*records, TMenuPlaces(shell, programs, path));
+        if (distribution && !name.empty() && FileNameOf(path) != name)
+            break; // an older distribution's: not this time
+        unsigned code = 0;
+        std::optional<TJournalWriter> journal = TJournalWriter::Continue(shell, path, code);
+        if (!journal) {
+            result.JournalError = code;
+            break;
+        }
+        TUndo undo(shell, programs, path, std::move(*records), std::move(*journal), result);
         undo.MoveBack();
         if (distribution) {
             result.Found = true;
@@ -228,24 +233,102 @@ TUndoResult UndoLastDistribution(ShellServices& shell) {
         if (result.JournalError)
             break;
     }
+}
+
+TUndoPlan NextUndo(ShellServices& shell) {
+    TUndoPlan plan;
+    const std::optional<std::string> userFolder = JournalFolder(shell, TJournalKind::User);
+    const std::optional<std::string> commonFolder = JournalFolder(shell, TJournalKind::AllUsers);
+    const std::string user = UserProgramsDir && userFolder
+                                 ? NewestPending(shell, *UserProgramsDir, *userFolder)
+                                 : std::string();
+    const std::string common = CommonProgramsDir && commonFolder
+                                   ? NewestPending(shell, *CommonProgramsDir, *commonFolder)
+                                   : std::string();
+    // The newest distribution first; its two journals share its name.
+    plan.Journal = std::max(user, common);
+    plan.User = !user.empty() && user == plan.Journal;
+    plan.AllUsers = !common.empty() && common == plan.Journal;
+    return plan;
+}
+
+bool AsksForAdministrator(ShellServices& shell, const TUndoPlan& plan) {
+    return plan.AllUsers && !shell.IsElevated();
+}
+
+bool CanUndo(ShellServices& shell) {
+    return NextUndo(shell).Any();
+}
+
+namespace {
+
+// Entries whose top-level name came back count as not moved again in this run's catalogue.
+void MarkBack(bool isUser, const std::vector<std::string>& back) {
+    for (TStartMenu& entry : StartMenuItems) {
+        if (entry.IsUser == isUser && std::count(back.begin(), back.end(), FileNameOf(entry.Path)))
+            entry.Moved = false;
+    }
+}
+
+void MergeInto(TUndoResult& result, const TUndoResult& part) {
+    result.Found |= part.Found;
+    result.Tried += part.Tried;
+    result.MovedBack += part.MovedBack;
+    result.Left.insert(result.Left.end(), part.Left.begin(), part.Left.end());
+    result.Skipped.insert(result.Skipped.end(), part.Skipped.begin(), part.Skipped.end());
+    result.Refused.insert(result.Refused.end(), part.Refused.begin(), part.Refused.end());
+    if (!result.JournalError)
+        result.JournalError = part.JournalError;
+}
+
+} // namespace
+
+TUndoResult UndoLastDistribution(ShellServices& shell) {
+    const TUndoPlan plan = NextUndo(shell);
+    TUndoResult result;
+    // The all-users journal through the all-users step, which asks for administrator rights where
+    // this process has none; the user's here, with the user's own rights.
+    if (plan.AllUsers) {
+        TAllUsersWork work;
+        work.Undo = true;
+        work.Journal = plan.Journal;
+        const TAllUsersOutcome outcome = DoAllUsersWork(shell, work);
+        MergeInto(result, outcome.Undo);
+        MarkBack(false, outcome.Undo.Back);
+    }
+    const std::optional<std::string> folder = JournalFolder(shell, TJournalKind::User);
+    // Without a distribution of its own, the user's newer journals that hold nothing of the Start
+    // menu are still named and marked.
+    if (UserProgramsDir && folder && (plan.User || !plan.AllUsers)) {
+        TUndoResult user;
+        UndoJournalOf(shell, *UserProgramsDir, *folder, plan.User ? plan.Journal : std::string(),
+                      user);
+        MergeInto(result, user);
+        MarkBack(true, user.Back);
+    }
     return result;
 }
 
 std::string UndoReport(const TUndoResult& result) {
-    std::string text;
-    if (!result.Found && result.Left.empty()) {
-        text = Text(TText::NothingToUndo);
+    std::vector<std::string> lines;
+    if (!result.Found && result.Left.empty() && result.Refused.empty()) {
+        lines.push_back(Text(TText::NothingToUndo));
     } else if (result.Complete()) {
-        text = Text(TText::Undone);
-    } else {
-        text = Text(TText::UndonePartly,
-                    {std::to_string(result.MovedBack), std::to_string(result.Tried)});
+        lines.push_back(Text(TText::Undone));
+    } else if (result.Tried > 0 || !result.Left.empty()) {
+        lines.push_back(Text(TText::UndonePartly,
+                             {std::to_string(result.MovedBack), std::to_string(result.Tried)}));
         for (const auto& [name, reason] : result.Left)
-            text += "\n" + Text(TText::LeftEntry, {name, reason});
+            lines.push_back(Text(TText::LeftEntry, {name, reason}));
     }
+    for (const std::string& folder : result.Refused)
+        lines.push_back(Text(TText::UndoOnlyAdmin, {folder}));
     if (result.JournalError)
-        text += "\n" + Text(TText::UndoJournalNotWritten, {std::to_string(result.JournalError)});
+        lines.push_back(Text(TText::UndoJournalNotWritten, {std::to_string(result.JournalError)}));
     for (const std::string& journal : result.Skipped)
-        text += "\n" + Text(TText::JournalSkipped, {FileNameOf(journal)});
+        lines.push_back(Text(TText::JournalSkipped, {FileNameOf(journal)}));
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
     return text;
 }

@@ -1,8 +1,10 @@
 // Orvane's entry: the main window over the real Windows shell, and the message loop.
+#include "app/all_users_step_main.h"
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
 #include "ui/single_instance.h"
 #include "win32/common_controls.h"
+#include "win32/console.h"
 #include "win32/handles.h"
 #include "win32/system.h"
 #include "win32/text.h"
@@ -12,11 +14,15 @@
 #include <exception>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    // The program runs with the highest rights the user has, often from a downloads folder: no
-    // DLL may come from there. The common controls are loaded only after this, and the DLLs that
-    // system DLLs load by name are loaded from System32 first.
+    // The program often runs from a downloads folder, and as the all-users step with administrator
+    // rights: no DLL may come from there. The common controls are loaded only after this, and the
+    // DLLs that system DLLs load by name are loaded from System32 first.
     RestrictDllSearch();
     PreloadSystemLibraries();
+    EnforceRedirectionTrust();
+    // Started with administrator rights for the all-users step: that, and no window.
+    if (const std::optional<int> served = ServeAllUsersStepIfAsked(CommandLineArguments()))
+        return *served;
     // One Orvane at a time: a second one brings the first one's window to the front instead.
     if (BroughtRunningOrvaneForward())
         return 0;

@@ -5,6 +5,7 @@
 #include "actions/distribution.h"
 #include "actions/earlier_choices.h"
 #include "actions/undo.h"
+#include "app/all_users_step_main.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
@@ -141,8 +142,12 @@ TSuggestionRun Suggest(ShellServices& shell) {
 int main() {
     RestrictDllSearch();
     PreloadSystemLibraries();
+    EnforceRedirectionTrust();
+    const std::vector<std::string> args = CommandLineArguments();
+    if (const std::optional<int> served = ServeAllUsersStepIfAsked(args))
+        return *served;
     std::string error;
-    const std::optional<Options> options = Parse(CommandLineArguments(), error);
+    const std::optional<Options> options = Parse(args, error);
     if (!options) {
         PrintError(error);
         return 2;

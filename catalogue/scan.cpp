@@ -63,24 +63,38 @@ std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
 void Scan(ShellServices& shell, const std::string& folder, bool isUser,
           const std::set<std::string>& shellFolders) {
     const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
-    const std::set<std::string> categories = FoldedCategoryNames(shell);
     const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, folder);
-    // A listed name is the entry's long name, so the folder's spelling for comparison plus the
-    // folded name is the entry's.
-    const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
-    for (const std::string& name : NamesIn(shell, folder)) {
-        if (IsIniFile(name))
-            continue;
-        const std::string folded = shell.FoldedName(name);
-        if (categories.count(folded) || shellFolders.count(comparableFolder + folded))
-            continue;
+    for (const std::string& name : ListedNames(shell, folder, shellFolders)) {
         const std::string path = prefix + name;
-        StartMenuItems.push_back(
-            {path, NoCategory, isUser, LocalizedNameOf(shell, path, folded, fileNames)});
+        StartMenuItems.push_back({path, NoCategory, isUser,
+                                  LocalizedNameOf(shell, path, shell.FoldedName(name), fileNames)});
     }
 }
 
 } // namespace
+
+std::vector<std::string> ListedNames(ShellServices& shell, const std::string& folder,
+                                     const std::set<std::string>& shellFolders) {
+    const std::set<std::string> categories = FoldedCategoryNames(shell);
+    // A listed name is the entry's long name, so the folder's spelling for comparison plus the
+    // folded name is the entry's.
+    const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
+    std::vector<std::string> names;
+    for (std::string& name : NamesIn(shell, folder)) {
+        const std::string folded = shell.FoldedName(name);
+        if (!IsIniFile(name) && !categories.count(folded) &&
+            !shellFolders.count(comparableFolder + folded))
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::string ShownName(ShellServices& shell, const std::string& folder, const std::string& name,
+                      const std::map<std::string, std::string>& fileNames) {
+    const std::string localized =
+        LocalizedNameOf(shell, folder + "\\" + name, shell.FoldedName(name), fileNames);
+    return localized.empty() ? DisplayName(name) : localized;
+}
 
 std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,
                                                       const std::string& folder) {

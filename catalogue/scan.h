@@ -3,7 +3,9 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 class ShellServices;
 
@@ -16,6 +18,16 @@ extern std::optional<std::string> UserProgramsDir;
 // every name but "." and "..", .ini files, category folders in any letter case and the shell's own
 // folders. Each entry gets its localized name from desktop.ini where it has one.
 void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool isUser);
+
+// The names of `folder` that the scan lists: every name but .ini files, category folders in any
+// letter case and the shell's own folders (`shellFolders`, spelled by ComparablePath).
+std::vector<std::string> ListedNames(ShellServices& shell, const std::string& folder,
+                                     const std::set<std::string>& shellFolders);
+
+// The name the Start menu shows for an entry of `folder` (its localized name, else DisplayName);
+// `fileNames` are the folder's LocalizedFileNames.
+std::string ShownName(ShellServices& shell, const std::string& folder, const std::string& name,
+                      const std::map<std::string, std::string>& fileNames);
 
 // The [LocalizedFileNames] lines of `folder`'s desktop.ini, by folded file name.
 std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,11 +35,29 @@ enum TOsError : unsigned {
     ErrorFileNotFound = 2,
     ErrorPathNotFound = 3,
     ErrorAccessDenied = 5,
+    ErrorInvalidData = 13,
     ErrorFileExists = 80,
     ErrorDirNotEmpty = 145,
     ErrorAlreadyExists = 183,
     ErrorCancelled = 1223,
     ShellAccessDeniedSource = 0x78, // DE_ACCESSDENIEDSRC
+};
+
+// Folders located from the machine's own settings, never from the user's: what the all-users step,
+// which runs with administrator rights, may rely on.
+enum class TMachineFolder {
+    CommonPrograms, // the all-users Programs folder
+    CommonStartup,  // the all-users startup folder
+    CommonAdminTools,
+    ProgramData, // the machine's application data
+};
+
+// What a folder that only administrators may change is found to be.
+enum class TAdminFolder {
+    Ready,        // there, or made now, and only administrators (and the system) may change it
+    Link,         // a folder link: it leads somewhere else
+    ForeignOwner, // someone else owns it, who may have changed it
+    Failed,       // it could not be made or examined (the OS code says why)
 };
 
 // The desktop.ini sections and key through which the shell names entries in the user's language:
@@ -52,6 +71,20 @@ constexpr const char* FileNamesSection = "LocalizedFileNames";
 constexpr unsigned ListAllAttributes = 63;
 
 enum class ShellOp { Move = 1, Copy = 2 };
+
+// A file opened for appending, written through its handle; closed with this object.
+class TAppendFile {
+public:
+    virtual ~TAppendFile() = default;
+    // Appends a UTF-8 text and flushes it to the disk. Returns the OS error code, 0 on success.
+    [[nodiscard]] virtual unsigned Append(const std::string& text) = 0;
+};
+
+// What came of asking for the all-users step with administrator rights.
+struct TElevatedRun {
+    unsigned Code = 0;    // 0: the step ran; ErrorCancelled: the user declined; else why not
+    std::string Response; // what the step answered
+};
 
 struct [[nodiscard]] ShellOpResult {
     unsigned Code = 0;    // what the shell operation returned; 0 is success
@@ -155,17 +188,22 @@ public:
     // Writes a key=value line into `folder`'s desktop.ini as the shell does: a new file is UTF-16
     // with a byte-order mark, other lines are kept, the file is hidden and system, and the folder
     // is marked as one whose desktop.ini the shell reads. Returns the OS error code, 0 on success.
-    [[nodiscard]] virtual unsigned WriteDesktopIni(const std::string& folder, const std::string& section,
-                                     const std::string& key, const std::string& value) = 0;
+    [[nodiscard]] virtual unsigned WriteDesktopIni(const std::string& folder,
+                                                   const std::string& section,
+                                                   const std::string& key,
+                                                   const std::string& value) = 0;
     // Removes the `key` line from a section of `folder`'s desktop.ini, and the section once it
     // holds nothing; with `removeEmptyFile`, the file too once nothing is left in it. Every other
     // line stays. Returns the OS error code, 0 on success (also when there was no such line).
-    [[nodiscard]] virtual unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
-                                          const std::string& key, bool removeEmptyFile) = 0;
-    // Appends a UTF-8 text to a file and flushes it to the disk; with `createNew` the file is
-    // created, and must not exist yet. Returns the OS error code, 0 on success.
-    [[nodiscard]] virtual unsigned AppendToFile(const std::string& path, const std::string& text,
-                                  bool createNew) = 0;
+    [[nodiscard]] virtual unsigned RemoveDesktopIniLine(const std::string& folder,
+                                                        const std::string& section,
+                                                        const std::string& key,
+                                                        bool removeEmptyFile) = 0;
+    // Opens a file for appending; with `createNew` the file is created, and must not exist yet,
+    // else it must exist. A file that is a link (to another file) is refused. Nothing on failure,
+    // and `code` says why.
+    virtual std::unique_ptr<TAppendFile> OpenForAppend(const std::string& path, bool createNew,
+                                                       unsigned& code) = 0;
     // A file's whole content; nothing when it cannot be read.
     virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
     // A file's size in bytes; nothing for a folder or a path that cannot be read.
@@ -193,6 +231,15 @@ public:
     virtual void OpenInShell(const std::string& target) = 0;
     // Whether this process runs with raised administrator rights (an elevated token).
     virtual bool IsElevated() = 0;
+    // Starts this program again with administrator rights (Windows asks the user) to run the
+    // all-users step on `request`, and waits for its answer.
+    virtual TElevatedRun RunElevatedStep(const std::string& request) = 0;
+    // A folder of the machine's own settings; nothing when it cannot be located.
+    virtual std::optional<std::string> MachineFolder(TMachineFolder folder) = 0;
+    // Makes `path` where it is missing, as a folder administrators and the system may change and
+    // users only read, and says whether it is such a folder: not a link, owned by administrators
+    // or the system. `code` is the OS code when it is Failed.
+    virtual TAdminFolder PrepareAdminFolder(const std::string& path, unsigned& code) = 0;
     // Opens a link or document through the desktop shell, which starts its program with the
     // user's own rights; false when the desktop shell cannot be reached.
     virtual bool OpenThroughDesktopShell(const std::string& target) = 0;

@@ -1,10 +1,14 @@
 #include "shell/windows_shell.h"
 
+#include "shell/elevated_step.h"
 #include "win32/handles.h"
 #include "win32/system.h"
 #include "win32/text.h"
 
+#include <aclapi.h>
 #include <exdisp.h>
+#include <knownfolders.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shldisp.h>
 #include <shlguid.h>
@@ -278,20 +282,48 @@ unsigned WindowsShell::RemoveDesktopIniLine(const std::string& folder, const std
     return 0;
 }
 
-unsigned WindowsShell::AppendToFile(const std::string& path, const std::string& text,
-                                    bool createNew) {
-    const TFile file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                 createNew ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file)
-        return GetLastError();
-    DWORD written = 0;
-    if (!text.empty() && (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
-                                       &written, nullptr) ||
-                          written != text.size()))
-        return GetLastError();
-    // On the disk before the next step, so that a run stopped half-way leaves a true record.
-    return FlushFileBuffers(file.get()) ? 0 : GetLastError();
+namespace {
+
+class TWindowsAppendFile : public TAppendFile {
+public:
+    explicit TWindowsAppendFile(TFile file) : file_(std::move(file)) {}
+    unsigned Append(const std::string& text) override {
+        DWORD written = 0;
+        if (!text.empty() && (!::WriteFile(file_.get(), text.data(),
+                                           static_cast<DWORD>(text.size()), &written, nullptr) ||
+                              written != text.size()))
+            return GetLastError();
+        // On the disk before the next step, so that a run stopped half-way leaves a true record.
+        return FlushFileBuffers(file_.get()) ? 0 : GetLastError();
+    }
+
+private:
+    TFile file_;
+};
+
+} // namespace
+
+std::unique_ptr<TAppendFile> WindowsShell::OpenForAppend(const std::string& path, bool createNew,
+                                                         unsigned& code) {
+    // The link itself is opened, not what it leads to, and then refused.
+    TFile file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ, nullptr, createNew ? CREATE_NEW : OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        code = GetLastError();
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file.get(), &information)) {
+        code = GetLastError();
+        return nullptr;
+    }
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        code = ERROR_CANT_ACCESS_FILE;
+        return nullptr;
+    }
+    code = 0;
+    return std::make_unique<TWindowsAppendFile>(std::move(file));
 }
 
 std::optional<std::string> WindowsShell::ReadTextFile(const std::string& path) {
@@ -467,6 +499,112 @@ bool WindowsShell::IsElevated() {
     DWORD size = 0;
     return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
            elevation.TokenIsElevated != 0;
+}
+
+TElevatedRun WindowsShell::RunElevatedStep(const std::string& request) {
+    const std::string program = stepProgram_.empty() ? ExecutablePath() : stepProgram_;
+    return RunElevatedProgram(owner_, program, request);
+}
+
+std::optional<std::string> WindowsShell::MachineFolder(TMachineFolder folder) {
+    const KNOWNFOLDERID* id = &FOLDERID_ProgramData;
+    switch (folder) {
+    case TMachineFolder::CommonPrograms:
+        id = &FOLDERID_CommonPrograms;
+        break;
+    case TMachineFolder::CommonStartup:
+        id = &FOLDERID_CommonStartup;
+        break;
+    case TMachineFolder::CommonAdminTools:
+        id = &FOLDERID_CommonAdminTools;
+        break;
+    case TMachineFolder::ProgramData:
+        break;
+    }
+    // The machine's own settings: no user's token, so nothing the user redirected is taken.
+    wchar_t* found = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &found);
+    const TCoTaskMemory<wchar_t*> path(found);
+    if (FAILED(result) || !path || !path.get()[0])
+        return std::nullopt;
+    std::wstring text = path.get();
+    while (text.size() > 1 && text.back() == L'\\')
+        text.pop_back();
+    return Narrow(text);
+}
+
+namespace {
+
+// Whether the system keeps the owners of files: on Windows, System32 belongs to the system's
+// installer; Wine reports every file as the user's own, and then an owner tells nothing.
+bool OwnersAreKept() {
+    wchar_t system[MAX_PATH] = {};
+    if (!GetSystemDirectoryW(system, MAX_PATH))
+        return true;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(system, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return true;
+    const TLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return true;
+    const TKernelHandle ownedToken(token);
+    alignas(TOKEN_USER) unsigned char buffer[256] = {};
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length))
+        return true;
+    return !EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+
+// Administrators or the system own the folder.
+bool OwnedByAdministrators(const std::wstring& path, DWORD& code) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    code = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                 nullptr, nullptr, nullptr, &descriptor);
+    if (code != ERROR_SUCCESS)
+        return false;
+    const TLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+           IsWellKnownSid(owner, WinLocalSystemSid) || !OwnersAreKept();
+}
+
+} // namespace
+
+TAdminFolder WindowsShell::PrepareAdminFolder(const std::string& path, unsigned& code) {
+    const std::wstring folder = Widen(path);
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // Owned by administrators; administrators and the system may change it, users only read.
+        PSECURITY_DESCRIPTOR made = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                L"O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
+                SDDL_REVISION_1, &made, nullptr)) {
+            code = GetLastError();
+            return TAdminFolder::Failed;
+        }
+        const TLocalMemory<PSECURITY_DESCRIPTOR> descriptor(made);
+        SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor.get(), FALSE};
+        if (!CreateDirectoryW(folder.c_str(), &attributes) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            code = GetLastError();
+            return TAdminFolder::Failed;
+        }
+    }
+    const DWORD found = GetFileAttributesW(folder.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES || !(found & FILE_ATTRIBUTE_DIRECTORY)) {
+        code = found == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
+        return TAdminFolder::Failed;
+    }
+    if (found & FILE_ATTRIBUTE_REPARSE_POINT)
+        return TAdminFolder::Link;
+    DWORD ownerCode = 0;
+    if (!OwnedByAdministrators(folder, ownerCode)) {
+        code = ownerCode;
+        return ownerCode ? TAdminFolder::Failed : TAdminFolder::ForeignOwner;
+    }
+    return TAdminFolder::Ready;
 }
 
 bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {

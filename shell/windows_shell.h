@@ -10,6 +10,9 @@ public:
     // The window that owns the shell's dialogs and the opened links; none until the main window
     // exists.
     void SetOwnerWindow(HWND owner) { owner_ = owner; }
+    // The program started with administrator rights for the all-users step: this program, unless
+    // another is named (a test names the catalogue tool).
+    void SetStepProgram(std::string program) { stepProgram_ = std::move(program); }
 
     std::optional<std::string> GetSpecialFolder(int csidl) override;
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
@@ -28,8 +31,8 @@ public:
                              const std::string& key, const std::string& value) override;
     unsigned RemoveDesktopIniLine(const std::string& folder, const std::string& section,
                                   const std::string& key, bool removeEmptyFile) override;
-    unsigned AppendToFile(const std::string& path, const std::string& text,
-                          bool createNew) override;
+    std::unique_ptr<TAppendFile> OpenForAppend(const std::string& path, bool createNew,
+                                               unsigned& code) override;
     std::optional<std::string> ReadTextFile(const std::string& path) override;
     std::optional<uint64_t> FileSize(const std::string& path) override;
     bool IsFolderLink(const std::string& path) override;
@@ -41,9 +44,13 @@ public:
     ItemIconInfo ItemIcon(const std::string& path) override;
     void OpenInShell(const std::string& target) override;
     bool IsElevated() override;
+    TElevatedRun RunElevatedStep(const std::string& request) override;
+    std::optional<std::string> MachineFolder(TMachineFolder folder) override;
+    TAdminFolder PrepareAdminFolder(const std::string& path, unsigned& code) override;
     bool OpenThroughDesktopShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;
 
 private:
     HWND owner_ = nullptr;
+    std::string stepProgram_;
 };

@@ -66,13 +66,22 @@ enum class TText {
     Distributed,
     DistributedIncomplete,
     NothingTicked,
-    PlannedMoves,    // {1}: entries, {2}: categories
-    MovedBefore,     // {1}: how many
-    FolderOnlyAdmin, // {1}: the Programs folder
-    MoveNotMade,     // {1}: the path
-    NameTaken,       // {1}: the entry, {2}: the category folder
-    EarlierNotKept,  // {1}: the entry, {2}: the category folder, {3}: the code
-    EmptyGroupLeft,  // {1}: the group, {2}: the code
+    PlannedMoves,         // {1}: entries, {2}: categories
+    MovedBefore,          // {1}: how many
+    FolderOnlyAdmin,      // {1}: the Programs folder
+    MoveNotMade,          // {1}: the path
+    NameTaken,            // {1}: the entry, {2}: the category folder
+    EarlierNotKept,       // {1}: the entry, {2}: the category folder, {3}: the code
+    EmptyGroupLeft,       // {1}: the group, {2}: the code
+    EntryIsLink,          // {1}: the entry
+    LinkedCategoryFolder, // {1}: the entry, {2}: the category folder
+
+    // The all-users step, with administrator rights.
+    StepEntryRefused, // {1}: the name it was given
+    StepNotElevated,
+    AdminFolderUnsafe, // {1}: the folder
+    ElevationFailed,   // {1}: the code
+    UndoOnlyAdmin,     // {1}: the all-users Programs folder
 
     // The journal.
     JournalNotStarted, // {1}: the code

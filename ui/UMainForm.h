@@ -116,6 +116,8 @@ private:
     void SetActivePage(int page);
     void SetEnabled(ControlId id, bool enabled);
     void SetVisible(ControlId id, bool visible);
+    // The shield on a button that asks for administrator rights.
+    void SetShield(ControlId id, bool shown);
     void MoveFocusAwayFrom(HWND control);
 
     // The category page (UMainFormCategories.cpp).

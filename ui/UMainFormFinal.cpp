@@ -9,8 +9,13 @@
 #include "win32/text.h"
 
 void TMainForm::UpdateFinalPage() {
-    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(PlannedMoves())).c_str());
-    SetEnabled(ControlId::Button9, CanUndo(shell_));
+    const TPlannedMoves plan = PlannedMoves();
+    SetWindowTextW(Control(ControlId::Label14), Widen(PlannedMovesText(plan)).c_str());
+    const TUndoPlan undo = NextUndo(shell_);
+    SetEnabled(ControlId::Button9, undo.Any());
+    // The shield on a button that will ask for administrator rights.
+    SetShield(ControlId::Button8, AsksForAdministrator(shell_, plan));
+    SetShield(ControlId::Button9, AsksForAdministrator(shell_, undo));
 }
 
 // ---------------------------------------------------------------------------------------------

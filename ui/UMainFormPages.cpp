@@ -4,6 +4,8 @@
 
 #include "ui/UMainFormInternal.h"
 
+#include <commctrl.h>
+
 void TMainForm::SetActivePage(int page) {
     if (page == activePage_)
         return;
@@ -28,6 +30,10 @@ void TMainForm::SetEnabled(ControlId id, bool enabled) {
     EnableWindow(control, enabled);
     if (!enabled)
         MoveFocusAwayFrom(control);
+}
+
+void TMainForm::SetShield(ControlId id, bool shown) {
+    SendMessageW(Control(id), BCM_SETSHIELD, 0, shown);
 }
 
 void TMainForm::SetVisible(ControlId id, bool visible) {

@@ -86,6 +86,8 @@ using TFindHandle = TOwned<TMinusOneInvalid<HANDLE, FindClose>>;
 using TTheme = TOwned<TThemeTraits>;
 // Memory the system allocated for the caller with LocalAlloc, such as CommandLineToArgvW's array.
 template <class P> using TLocalMemory = TOwned<TNullInvalid<P, LocalFree>>;
+// Memory a COM function allocated for the caller, such as a known folder's path.
+template <class P> using TCoTaskMemory = TOwned<TNullInvalid<P, CoTaskMemFree>>;
 // A COM string: TBstr(SysAllocString(text)).
 using TBstr = TOwned<TNullInvalid<BSTR, SysFreeString>>;
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
@@ -15,7 +15,11 @@ std::string ExecutableFolder() {
         }
         path.resize(path.size() * 2);
     }
-    const std::string file = Narrow(path);
+    return Narrow(path);
+}
+
+std::string ExecutableFolder() {
+    const std::string file = ExecutablePath();
     return file.substr(0, file.find_last_of("\\:") + 1);
 }
 
@@ -36,6 +40,17 @@ void RestrictDllSearch() {
                                                                   "SetDefaultDllDirectories");
     if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32))
         SetDllDirectoryW(L"");
+}
+
+void EnforceRedirectionTrust() {
+    // SetProcessMitigationPolicy(ProcessRedirectionTrustPolicy, {EnforceRedirectionTrust}); the
+    // policy's number and its flag, which older headers do not know.
+    using SetPolicyFn = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    constexpr int RedirectionTrustPolicy = 16;
+    DWORD enforce = 1;
+    if (const auto set = ProcedureOf<SetPolicyFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                  "SetProcessMitigationPolicy"))
+        set(RedirectionTrustPolicy, &enforce, sizeof enforce);
 }
 
 TModule LoadSystemLibrary(const wchar_t* name) {

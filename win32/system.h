@@ -5,6 +5,9 @@
 
 #include <string>
 
+// The running executable's own file, as the system reports it.
+std::string ExecutablePath();
+
 // The folder of the running executable's own file, as the system reports it, ending in "\".
 std::string ExecutableFolder();
 
@@ -16,6 +19,11 @@ std::string ExpandEnvironment(const std::string& text);
 // Windows 7 without its update lacks it, and then the current directory is taken out of the
 // search). Call it first thing, before any DLL outside the import table is loaded.
 void RestrictDllSearch();
+
+// Where Windows offers it (Windows 10 2004 and later, looked up at run time), refuses to follow
+// folder links that someone other than an administrator created: a link a program of the user's
+// planted in a folder Orvane works in does not lead it elsewhere.
+void EnforceRedirectionTrust();
 
 // Loads from System32, by full path, the system DLLs outside the KnownDLLs that Windows' own DLLs
 // load by name (the theme library, the desktop window manager's, ...), those that exist, so that

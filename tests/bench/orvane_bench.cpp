@@ -183,10 +183,11 @@ void MakeStartMenu(const TempFolder& temp, CountingShell& shell, int entries) {
     shell.common = temp.At("All\\Programs");
     shell.user = temp.At("User\\Programs");
     shell.localAppData = temp.At("Local");
+    shell.programData = temp.At("Machine");
     const std::string notepad = NotepadPath();
-    MakeFolders(*shell.common);
-    MakeFolders(*shell.user);
-    MakeFolders(*shell.localAppData);
+    for (const std::optional<std::string>* folder :
+         {&shell.common, &shell.user, &shell.localAppData, &shell.programData})
+        MakeFolders(**folder);
     for (int i = 0; i < entries; ++i) {
         const std::string root = i % 2 ? *shell.user : *shell.common;
         const std::string name = "Программа " + std::to_string(i);
@@ -210,16 +211,18 @@ struct StartMenu {
         shell.common = temp.At("All\\Programs");
         shell.user = temp.At("User\\Programs");
         shell.localAppData = temp.At("Local");
+        shell.programData = temp.At("Machine");
     }
     // A copy of this menu in `target`, the shell pointed at it: plain file copies, far quicker
     // than making each shortcut through the shell.
     void CopyTo(const TempFolder& target, CountingShell& shell) const {
-        for (const char* folder : {"All", "User", "Local"})
+        for (const char* folder : {"All", "User", "Local", "Machine"})
             std::filesystem::copy(Widen(temp.At(folder)), Widen(target.At(folder)),
                                   std::filesystem::copy_options::recursive);
         shell.common = target.At("All\\Programs");
         shell.user = target.At("User\\Programs");
         shell.localAppData = target.At("Local");
+        shell.programData = target.At("Machine");
     }
     TempFolder temp;
     int entries;

@@ -273,14 +273,14 @@ TEST_F(ActionsTest, AProgramsFolderThatRefusesAccessKeepsItsEntriesAndARetryMove
 // but did not make is not taken for done; no category folder made for them is left empty.
 TEST_F(ActionsTest, ACancelStopsAndNoFolderIsLeftEmptyByMovesThatDidNotHappen) {
     Add("a.lnk", 0, false);
-    StartMenuItems.push_back({Common + "\\Ghost.lnk", 1, false}); // not there at all
-    Add("b.lnk", 2, false);
+    StartMenuItems.push_back({User + "\\Ghost.lnk", 1, true}); // not there at all
+    Add("b.lnk", 2, true);
     Add("c.lnk", 3, true);
-    shell.opResults[Common + "\\b.lnk"] = {0, true};
+    shell.opResults[User + "\\b.lnk"] = {0, true};
     EXPECT_FALSE(DistributeItems(shell).Complete());
-    EXPECT_EQ(shell.messages, (Names{"Не удалось переместить \"" + Common + "\\Ghost.lnk\"."}));
-    EXPECT_EQ(Below(Common), (Paths{"b.lnk", "Офисные", "Офисные\\a.lnk"}));
-    EXPECT_EQ(Below(User), Paths{"c.lnk"}); // not tried after the cancel
+    EXPECT_EQ(shell.messages, (Names{"Не удалось переместить \"" + User + "\\Ghost.lnk\"."}));
+    EXPECT_EQ(Below(Common), (Paths{"Офисные", "Офисные\\a.lnk"}));
+    EXPECT_EQ(Below(User), (Paths{"b.lnk", "c.lnk"})); // c not tried after the cancel
     EXPECT_EQ(UndoReport(UndoLastDistribution(shell)),
               "Все программы возвращены на прежние места!"); // a, the one move made
     EXPECT_TRUE(shell.PathExists(Common + "\\a.lnk"));
@@ -308,8 +308,7 @@ TEST_F(ActionsTest, AMovedEntryTakesItsLocalizedNameLineIntoItsCategoryFolderOnl
 
     // A line that cannot be written shows its code, and the distribution is incomplete.
     FakeShell failing;
-    failing.specialFolders = shell.specialFolders;
-    failing.folders.insert(LocalAppData);
+    Prepare(failing);
     failing.desktopInis[Common][FileNamesSection] = {{"Notepad.lnk", "Блокнот"}};
     failing.iniWriteFailures[Common + "\\Утилиты"] = 5;
     for (TStartMenu& entry : StartMenuItems) {

@@ -60,12 +60,15 @@ TEST_F(UndoTest, UndoMovesBackWhatIsUnchangedAndLeavesWhatTheUserChanged) {
     EXPECT_TRUE(CanUndo(shell));
     EXPECT_EQ(shell.notified, Names({Common, Common + "\\Игры", Common + "\\Офисные", User,
                                      User + "\\Интернет", User + "\\Офисные"}));
-    // One journal, a line a move: old path, new path, folder created, name line, file created.
-    ASSERT_EQ(shell.textFiles.size(), 1u);
-    const std::string journal = shell.textFiles.begin()->second;
-    EXPECT_EQ(journal.substr(0, journal.find('\n') + 1),
+    // Two journals of one name, the all-users one and the user's, a line a move: old path, new
+    // path, folder created, name line, file created.
+    ASSERT_EQ(shell.textFiles.size(), 2u);
+    const auto& [commonPath, commonJournal] = *shell.textFiles.begin();
+    const auto& [userPath, userJournal] = *std::next(shell.textFiles.begin());
+    EXPECT_EQ(commonPath, ProgramData + "\\Orvane\\" + FileNameOf(userPath));
+    EXPECT_EQ(commonJournal.substr(0, commonJournal.find('\n') + 1),
               writer + "\t" + Common + "\\Офисные\\Writer.lnk\t1\tWriter.lnk=Писатель\t1\r\n");
-    EXPECT_NE(journal.find(notes + "\t" + User + "\\Офисные\\Notes.lnk\t0\t\t0\r\n"),
+    EXPECT_NE(userJournal.find(notes + "\t" + User + "\\Офисные\\Notes.lnk\t0\t\t0\r\n"),
               std::string::npos);
 
     shell.files.erase(User + "\\Офисные\\Notes.lnk"); // renamed in its category folder
@@ -140,14 +143,14 @@ TEST_F(UndoTest, ADistributionStoppedHalfWayIsUndoneExactly) {
 }
 
 TEST_F(UndoTest, WithoutAJournalNothingMoves) {
-    Add("A.lnk", 0, false);
+    Add("A.lnk", 0, true);
     shell.appendFailure = 5;
     const TDistribution result = DistributeItems(shell);
     EXPECT_TRUE(result.NotStarted);
     EXPECT_EQ(shell.messages,
               Names({"Не удалось начать журнал перемещений (код 5), а без него "
                      "распределение нельзя было бы отменить. Ничего не перемещено."}));
-    EXPECT_EQ(Below(Common), std::set<std::string>{"A.lnk"});
+    EXPECT_EQ(Below(User), std::set<std::string>{"A.lnk"});
 }
 
 } // namespace
@@ -172,16 +175,17 @@ protected:
 
 TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthersAreUndone) {
     const std::string temp = LocalAppData + "\\Temp\\evil.dll";
-    const std::string office = Common + "\\Офисные";
+    const std::string office = User + "\\Офисные";
     shell.folders = {LocalAppData, "C:\\Empty", office};
-    const std::string good = Common + "\\Writer.lnk";
+    const std::string good = User + "\\Writer.lnk";
     std::string text = Record(good, office + "\\Writer.lnk", "\t1\tWriter.lnk=Писатель\t0");
-    text += Record("C:\\Program Files\\App\\version.dll", temp);   // outside both folders
-    text += Record(Common + "\\B.lnk", Common + "\\Tools\\B.lnk"); // not a category folder
-    text += Record(Common + "\\C.lnk", User + "\\Офисные\\C.lnk"); // the other Programs folder
-    text += Record(Common + "\\D.lnk", office + "\\E.lnk");        // another name
-    text += Record(Common + "\\F.lnk", office + "\\F.lnk", "\t0\tWriter.lnk=x\t0"); // another line
-    text += Record(Common + "\\..\\..\\Windows\\x.dll", office + "\\x.dll");        // a way out
+    text += Record("C:\\Program Files\\App\\version.dll", temp);     // outside both folders
+    text += Record(User + "\\B.lnk", User + "\\Tools\\B.lnk");       // not a category folder
+    text += Record(User + "\\C.lnk", Common + "\\Офисные\\C.lnk");   // the other Programs folder
+    text += Record(Common + "\\H.lnk", Common + "\\Офисные\\H.lnk"); // only the all-users one
+    text += Record(User + "\\D.lnk", office + "\\E.lnk");            // another name
+    text += Record(User + "\\F.lnk", office + "\\F.lnk", "\t0\tWriter.lnk=x\t0"); // another line
+    text += Record(User + "\\..\\..\\Windows\\x.dll", office + "\\x.dll");        // a way out
     text += Record(office + "\\G.lnk", LocalAppData + "\\Orvane\\replaced\\other\\1\\G.lnk");
     text += "removed\tC:\\Empty\r\n";
     // Lines that are no records at all.
@@ -192,12 +196,13 @@ TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthers
     const auto before = shell.files;
     ASSERT_TRUE(CanUndo(shell));
 
-    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 1 из 9. Остались где были:\n"
+    EXPECT_EQ(Undo(), Names({"Возвращено на прежние места: 1 из 10. Остались где были:\n"
                              "Empty — запись журнала не относится к меню «Пуск»\n"
                              "G — запись журнала не относится к меню «Пуск»\n"
                              "x — запись журнала не относится к меню «Пуск»\n"
                              "F — запись журнала не относится к меню «Пуск»\n"
                              "D — запись журнала не относится к меню «Пуск»\n"
+                             "H — запись журнала не относится к меню «Пуск»\n"
                              "C — запись журнала не относится к меню «Пуск»\n"
                              "B — запись журнала не относится к меню «Пуск»\n"
                              "version — запись журнала не относится к меню «Пуск»"}));
@@ -205,9 +210,9 @@ TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthers
     EXPECT_TRUE(Has(good));
     EXPECT_FALSE(Has(office + "\\Writer.lnk"));
     for (const std::string& refused :
-         {std::string("C:\\Program Files\\App\\version.dll"), Common + "\\B.lnk",
-          Common + "\\C.lnk", Common + "\\D.lnk", Common + "\\F.lnk",
-          Common + "\\..\\..\\Windows\\x.dll", office + "\\G.lnk"})
+         {std::string("C:\\Program Files\\App\\version.dll"), User + "\\B.lnk", User + "\\C.lnk",
+          Common + "\\H.lnk", User + "\\D.lnk", User + "\\F.lnk", User + "\\..\\..\\Windows\\x.dll",
+          office + "\\G.lnk"})
         EXPECT_FALSE(Has(refused)) << refused;
     EXPECT_EQ(shell.desktopInis[office][FileNamesSection],
               (std::vector<std::pair<std::string, std::string>>{{"Own.lnk", "Своё"}}));
@@ -222,14 +227,14 @@ TEST_F(PlantedJournalTest, RecordsOutsideTheStartMenuAreNeverActedOnAndTheOthers
 }
 
 TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
-    const std::string outside = Record("C:\\Windows\\System32\\x.dll", Common + "\\Игры\\x.dll");
+    const std::string outside = Record("C:\\Windows\\System32\\x.dll", User + "\\Игры\\x.dll");
     Plant("2026-01-02 00.00.00.000.txt", outside);
     EXPECT_FALSE(CanUndo(shell));
     // A category folder that is a folder link leads out of the Programs folder: nothing goes
     // through it.
-    shell.folders.insert(Common + "\\Игры");
-    shell.folderLinks.insert(Common + "\\Игры");
-    Plant("2026-01-03 00.00.00.000.txt", Record(Common + "\\x.dll", Common + "\\Игры\\x.dll"));
+    shell.folders.insert(User + "\\Игры");
+    shell.folderLinks.insert(User + "\\Игры");
+    Plant("2026-01-03 00.00.00.000.txt", Record(User + "\\x.dll", User + "\\Игры\\x.dll"));
     ASSERT_TRUE(CanUndo(shell));
     auto files = shell.files;
     const auto folders = shell.folders;
@@ -239,7 +244,7 @@ TEST_F(PlantedJournalTest, OnlyRecordsThatPassTheChecksEnableTheUndo) {
     EXPECT_EQ(shell.folders, folders);
     // A journal larger than any distribution writes is not read, and the report says so.
     Plant("2026-01-04 00.00.00.000.txt",
-          Record(Common + "\\y.lnk", Common + "\\Игры\\y.lnk") + std::string(16 << 20, '\n'));
+          Record(User + "\\y.lnk", User + "\\Игры\\y.lnk") + std::string(16 << 20, '\n'));
     files = shell.files;
     EXPECT_FALSE(CanUndo(shell));
     // The undo names on its way what the journal that holds nothing else asked for.

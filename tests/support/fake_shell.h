@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -217,16 +218,20 @@ public:
             desktopInis.erase(ini);
         return 0;
     }
-    unsigned AppendToFile(const std::string& path, const std::string& text,
-                          bool createNew) override {
-        if (appendFailure && appendsBeforeFailure-- <= 0)
-            return appendFailure;
-        if (!folders.count(path.substr(0, path.find_last_of('\\'))))
-            return 3; // ERROR_PATH_NOT_FOUND
-        if (createNew == (textFiles.count(path) != 0))
-            return createNew ? 80 : 2; // ERROR_FILE_EXISTS, ERROR_FILE_NOT_FOUND
-        textFiles[path] += text;
-        return 0;
+    // Opening a file counts as one append, as each write does.
+    std::unique_ptr<TAppendFile> OpenForAppend(const std::string& path, bool createNew,
+                                               unsigned& code) override {
+        code = AppendFailure();
+        if (!code && folderLinks.count(path))
+            code = ErrorAccessDenied;
+        if (!code && !folders.count(path.substr(0, path.find_last_of('\\'))))
+            code = ErrorPathNotFound;
+        if (!code && createNew == (textFiles.count(path) != 0))
+            code = createNew ? ErrorFileExists : ErrorFileNotFound;
+        if (code)
+            return nullptr;
+        textFiles[path];
+        return std::make_unique<AppendFile>(*this, path);
     }
     std::optional<std::string> ReadTextFile(const std::string& path) override {
         auto file = textFiles.find(path);
@@ -264,9 +269,36 @@ public:
         Record("OpenInShell(" + target + ")");
         opened.push_back(target);
     }
+    // The process runs with the user's own rights; the all-users step runs through `elevatedStep`
+    // (support/fake_elevation.h), and with none set the user declines it.
     bool elevated = false;
-    bool desktopShell = true; // the desktop shell can be reached
+    std::function<TElevatedRun(const std::string& request)> elevatedStep;
+    std::vector<std::string> elevatedRequests;
+    std::map<TMachineFolder, std::string> machineFolders;
+    std::set<std::string> foreignOwned; // folders someone but administrators owns
+    bool desktopShell = true;           // the desktop shell can be reached
     bool IsElevated() override { return elevated; }
+    TElevatedRun RunElevatedStep(const std::string& request) override {
+        elevatedRequests.push_back(request);
+        return elevatedStep ? elevatedStep(request) : TElevatedRun{ErrorCancelled, ""};
+    }
+    std::optional<std::string> MachineFolder(TMachineFolder folder) override {
+        auto it = machineFolders.find(folder);
+        return it == machineFolders.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    TAdminFolder PrepareAdminFolder(const std::string& path, unsigned& code) override {
+        Record("PrepareAdminFolder(" + path + ")");
+        if (folderLinks.count(path))
+            return TAdminFolder::Link;
+        if (foreignOwned.count(path))
+            return TAdminFolder::ForeignOwner;
+        if (auto failure = createFailures.find(path); failure != createFailures.end()) {
+            code = static_cast<unsigned>(failure->second);
+            return TAdminFolder::Failed;
+        }
+        folders.insert(path);
+        return TAdminFolder::Ready;
+    }
     bool OpenThroughDesktopShell(const std::string& target) override {
         Record("OpenThroughDesktopShell(" + target + ")");
         if (desktopShell)
@@ -303,6 +335,24 @@ private:
         }
         textFiles.insert(texts.begin(), texts.end());
     }
+    class AppendFile : public TAppendFile {
+    public:
+        AppendFile(FakeShell& shell, std::string path) : shell_(shell), path_(std::move(path)) {}
+        unsigned Append(const std::string& text) override {
+            if (const unsigned code = shell_.AppendFailure())
+                return code;
+            shell_.textFiles[path_] += text;
+            return 0;
+        }
+
+    private:
+        FakeShell& shell_;
+        std::string path_;
+    };
+    unsigned AppendFailure() {
+        return appendFailure && appendsBeforeFailure-- <= 0 ? appendFailure : 0;
+    }
+
     template <class Map>
     static void MoveKeys(Map& map, const std::string& from, const std::string& to) {
         Map moved;

@@ -6,6 +6,7 @@
 #include "actions/backup.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
+#include "support/fake_elevation.h"
 #include "support/fake_shell.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,23 @@ protected:
     static inline const std::string Common = "C:\\ProgramData\\Start Menu\\Programs";
     static inline const std::string User = "C:\\Users\\Ann\\Start Menu\\Programs";
     static inline const std::string LocalAppData = "C:\\Users\\Ann\\AppData\\Local";
+    static inline const std::string ProgramData = "C:\\ProgramData";
 
     FakeShell shell;
 
     void SetUp() override {
         ResetCatalogue();
-        shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = Common;
-        shell.specialFolders[CSIDL_PROGRAMS_ID] = User;
-        shell.specialFolders[CSIDL_LOCAL_APPDATA_ID] = LocalAppData;
-        shell.folders.insert(LocalAppData);
+        Prepare(shell);
+    }
+    // A fake shell over the folders above, whose user agrees to the all-users step's prompt.
+    static void Prepare(FakeShell& fake) {
+        fake.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = Common;
+        fake.specialFolders[CSIDL_PROGRAMS_ID] = User;
+        fake.specialFolders[CSIDL_LOCAL_APPDATA_ID] = LocalAppData;
+        fake.machineFolders[TMachineFolder::CommonPrograms] = Common;
+        fake.machineFolders[TMachineFolder::ProgramData] = ProgramData;
+        fake.folders.insert({LocalAppData, ProgramData});
+        AcceptElevation(fake);
     }
     void TearDown() override { ResetCatalogue(); }
 };
@@ -79,7 +88,8 @@ protected:
     std::vector<std::string> JournalLines() const {
         std::vector<std::string> lines;
         for (const auto& [path, text] : shell.textFiles) {
-            if (path.rfind(LocalAppData + "\\Orvane\\", 0) != 0)
+            if (path.rfind(LocalAppData + "\\Orvane\\", 0) != 0 &&
+                path.rfind(ProgramData + "\\Orvane\\", 0) != 0)
                 continue;
             for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
                  start = end + 2)

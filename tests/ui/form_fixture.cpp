@@ -8,7 +8,10 @@ FormTest::FormTest() {
     shell.specialFolders[CSIDL_COMMON_PROGRAMS_ID] = CommonDir;
     shell.specialFolders[CSIDL_PROGRAMS_ID] = UserDir;
     shell.specialFolders[CSIDL_LOCAL_APPDATA_ID] = LocalAppData;
-    shell.folders.insert(LocalAppData);
+    shell.machineFolders[TMachineFolder::CommonPrograms] = CommonDir;
+    shell.machineFolders[TMachineFolder::ProgramData] = "C:\\ProgramData";
+    shell.folders.insert({LocalAppData, "C:\\ProgramData"});
+    AcceptElevation(shell);
 }
 
 FormTest::~FormTest() {

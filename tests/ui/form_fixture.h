@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/scan.h"
+#include "support/fake_elevation.h"
 #include "support/fake_shell.h"
 #include "support/pixels.h"
 #include "ui/UMainForm.h"

@@ -48,6 +48,8 @@ TEST(LocalizedNames, AreShownAndKeptWhenEntriesMove) {
     shell.common = common;
     shell.user = temp.At("Мой\\Programs");
     shell.localAppData = temp.Path();
+    shell.programData = temp.At("ProgramData");
+    MakeFolders(*shell.programData);
     MakeFolders(common + "\\Accessories");
     MakeFolders(*shell.user);
     ASSERT_TRUE(MakeShortcut(common + "\\Notepad.lnk", NotepadPath()));

@@ -2,7 +2,7 @@
 # DLLs named like system DLLs outside the KnownDLLs that a program, or the system DLLs it uses, may
 # load by name (the theme library, the desktop window manager's, the image blending library, the
 # version library and the rest the programs load from System32 first), each leaving a marker file
-# when it is loaded, are put beside Orvane.exe, and Windows' search order is forced for those names
+# when it is loaded, are put beside Orvane.exe, and then beside orvane-catalogue.exe, and Windows' search order is forced for those names
 # (native DLLs before Wine's own). The window must appear, and no marker may be written: no DLL
 # comes from the program's folder (the loader names the file as the import does, so markers are
 # matched in any letter case). Wine itself loads some of them from the folder of any program: a
@@ -81,16 +81,37 @@ else
     tr -d '\r' <"$build/planted-dlls-driver.log"
     failures=$((failures + 1))
 fi
-for name in "${names[@]}"; do
-    if ! loaded "$folder" "$name"; then
-        echo "ok: $name.dll beside the program was not loaded"
-    elif [[ " $wines " == *" $name "* ]]; then
-        echo "note: $name.dll beside the program was loaded, as Wine loads it for the careful" \
-            "program too, so it says nothing about this one"
-    else
-        echo "FAIL: $name.dll was loaded from the program's folder"
-        failures=$((failures + 1))
-    fi
-done
+# No marker of a DLL beside the program in FOLDER, but those Wine loads for any program.
+check_markers() {
+    local name
+    for name in "${names[@]}"; do
+        if ! loaded "$1" "$name"; then
+            echo "ok: $name.dll beside $2 was not loaded"
+        elif [[ " $wines " == *" $name "* ]]; then
+            echo "note: $name.dll beside $2 was loaded, as Wine loads it for the careful" \
+                "program too, so it says nothing about this one"
+        else
+            echo "FAIL: $name.dll was loaded from the folder of $2"
+            failures=$((failures + 1))
+        fi
+    done
+}
+check_markers "$folder" Orvane.exe
+rm -rf "$folder"
+
+# The catalogue tool, which runs the all-users step when it has administrator rights (under Wine it
+# always has): the scan, the details and suggestions, and an undo with nothing to undo.
+plant "$folder" "$build/app/orvane-catalogue.exe"
+ORVANE_EXTRA_DLLOVERRIDES=$overrides ORVANE_WINE_TIMEOUT=200 \
+    "$repo/scripts/wine-run.sh" 'C:\OrvanePlanted\orvane-catalogue.exe' --suggest --undo \
+    >"$build/planted-dlls-catalogue.log" 2>&1
+if grep -qE 'отменить|возвращены|Возвращено' "$build/planted-dlls-catalogue.log"; then
+    echo "ok: the catalogue tool ran to its undo's report"
+else
+    echo "FAIL: the catalogue tool did not run to its end:"
+    tr -d '\r' <"$build/planted-dlls-catalogue.log"
+    failures=$((failures + 1))
+fi
+check_markers "$folder" orvane-catalogue.exe
 rm -rf "$folder"
 [ "$failures" -eq 0 ]

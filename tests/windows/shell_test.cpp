@@ -68,11 +68,23 @@ TEST_F(WindowsShellTest, DesktopIniLinesFoldersAndAppendedFilesAreTakenBackExact
     EXPECT_FALSE(shell.PathExists(folder));
 
     const std::string journal = At("journal.txt");
-    EXPECT_EQ(shell.AppendToFile(journal, "a\tб\r\n", true), 0u);
-    EXPECT_EQ(shell.AppendToFile(journal, "x", true), static_cast<unsigned>(ERROR_FILE_EXISTS));
-    EXPECT_EQ(shell.AppendToFile(journal, "в", false), 0u);
+    unsigned code = 0;
+    {
+        const std::unique_ptr<TAppendFile> file = shell.OpenForAppend(journal, true, code);
+        ASSERT_TRUE(file) << code;
+        EXPECT_EQ(file->Append("a\tб\r\n"), 0u);
+        EXPECT_FALSE(shell.OpenForAppend(journal, true, code));
+        EXPECT_EQ(code, static_cast<unsigned>(ERROR_FILE_EXISTS));
+        EXPECT_EQ(file->Append("в"), 0u);
+    }
     EXPECT_EQ(shell.ReadTextFile(journal), std::optional<std::string>("a\tб\r\nв"));
     EXPECT_EQ(shell.ReadTextFile(At("missing.txt")), std::nullopt);
+    EXPECT_FALSE(shell.OpenForAppend(At("missing.txt"), false, code));
+    // A journal that is a link to another file is not written through.
+    if (CreateSymbolicLinkW(Widen(At("link.txt")).c_str(), Widen(journal).c_str(), 0)) {
+        EXPECT_FALSE(shell.OpenForAppend(At("link.txt"), false, code));
+        EXPECT_EQ(shell.ReadTextFile(journal), std::optional<std::string>("a\tб\r\nв"));
+    }
 }
 
 int CreateFolderCode(WindowsShell& shell, const std::string& path) {

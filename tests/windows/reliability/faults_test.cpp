@@ -1,6 +1,7 @@
 // Faults on the way: each stops or skips with a clear message, and nothing is lost.
 #include "windows/reliability/reliability.h"
 
+#include "actions/all_users_step.h"
 #include "actions/backup.h"
 #include "actions/distribution.h"
 #include "actions/undo.h"
@@ -164,9 +165,10 @@ TEST_F(Faults, AProgramsFolderThatCannotBeLocatedIsNeitherScannedNorCopiedNorWri
     }
 }
 
-// A Programs folder renamed away between the scan and the distribution: its category folder
-// cannot be made (the path is gone), the loop stops there, and the renamed folder is intact.
-TEST_F(Faults, AProgramsFolderThatDisappearsAfterTheScanStopsTheDistributionAndLosesNothing) {
+// A Programs folder renamed away between the scan and the distribution: the user's category folder
+// cannot be made (the path is gone) and the loop stops there; the all-users step finds none of the
+// entries it is given; the renamed folder is intact either way.
+TEST_F(Faults, AProgramsFolderThatDisappearsAfterTheScanLosesNothing) {
     for (const bool userVanishes : {true, false}) {
         SCOPED_TRACE(userVanishes ? "the user's folder vanishes" : "the all-users folder vanishes");
         ResetCatalogue();
@@ -192,19 +194,28 @@ TEST_F(Faults, AProgramsFolderThatDisappearsAfterTheScanStopsTheDistributionAndL
         ASSERT_TRUE(MoveFileW(Widen(vanishing).c_str(), Widen(renamed).c_str()));
 
         DialogWatcher watcher(IDCANCEL);
-        const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
-        EXPECT_EQ(code, 3);
-        EXPECT_EQ(text, "Неверное имя файла.");
-        EXPECT_EQ(shell.messages, std::vector<std::string>{});
-        EXPECT_FALSE(Exists(vanishing)) << "the vanished folder was made again";
         if (userVanishes) {
+            const auto [code, text] = IoFailure([&] { DistributeItems(shell); });
+            EXPECT_EQ(code, 3);
+            EXPECT_EQ(text, "Неверное имя файла.");
             // The all-users entries come first and were moved before the stop.
             EXPECT_EQ(Snapshot(common), Relocated(commonBefore, {{"Группа", 8}, {"Текст.lnk", 8}}));
             EXPECT_EQ(Snapshot(renamed), userBefore);
         } else {
+            // The all-users step takes only entries at the top of the all-users folder now: it
+            // names both, and the user's entries still move.
+            const TDistribution result = DistributeItems(shell);
+            EXPECT_EQ(
+                std::set<std::string>(result.Stayed.begin(), result.Stayed.end()),
+                (std::set<std::string>{
+                    "«Группа» осталась на месте: в общей папке меню «Пуск» нет такой программы.",
+                    "«Текст.lnk» осталась на месте: в общей папке меню «Пуск» нет такой "
+                    "программы."}));
             EXPECT_EQ(Snapshot(renamed), commonBefore);
-            EXPECT_EQ(Snapshot(user), userBefore);
+            EXPECT_EQ(Snapshot(user), Relocated(userBefore, {{"Группа", 8}, {"Текст.lnk", 8}}));
         }
+        EXPECT_EQ(shell.messages, std::vector<std::string>{});
+        EXPECT_FALSE(Exists(vanishing)) << "the vanished folder was made again";
         EXPECT_EQ(watcher.Seen(), std::vector<std::string>{});
     }
 }
@@ -351,7 +362,11 @@ namespace {
 // Program Files, System32 and an empty folder outside the menu, junk lines, a very long line and
 // random bytes. The undo moves and removes nothing outside the Start menu and names the records;
 // the real distribution's journal is still undone exactly.
-TEST_F(Faults, APlantedJournalMovesNothingOutsideTheStartMenu) {
+// The all-users step trusts nothing of the user's: with the user's Programs folder pointed (in
+// the user's registry) at a system folder and a journal planted among the user's, whose records
+// would move a file of the planter's into that folder and one from the user's keeping folder into
+// the all-users folder, its undo takes back the all-users distribution and moves nothing else.
+TEST_F(Faults, TheAllUsersStepMovesNothingOutsideTheAllUsersFolderWhateverTheUserPlanted) {
     UseBothFolders();
     ASSERT_TRUE(WriteFile(Common() + "\\Writer.lnk", "writer"));
     ScanStartMenu(shell);
@@ -359,35 +374,29 @@ TEST_F(Faults, APlantedJournalMovesNothingOutsideTheStartMenu) {
     const Tree before = Snapshot(Common());
     ASSERT_TRUE(DistributeItems(shell).Complete());
 
-    const std::string planted = At("Temp\\version.dll");
-    const std::string programFiles = At("Program Files\\App");
-    MakeFolders(At("Temp"));
-    MakeFolders(programFiles);
-    ASSERT_TRUE(WriteFile(planted, "planted"));
-    MakeFolders(At("Empty"));
-    const std::string office = Common() + "\\Офисные";
-    std::string text = programFiles + "\\version.dll\t" + planted + "\t0\t\t0\r\n";
-    text += Common() + "\\..\\..\\Windows\\System32\\version.dll\t" + office + "\\version.dll" +
-            "\t0\t\t0\r\n";
-    text += "removed\t" + At("Empty") + "\r\n";
-    text += Common() + "\\Ghost.lnk\t" + office + "\\Ghost.lnk\t0\t\t0\r\n"; // nothing there
-    text +=
-        "undone\t77\r\nkept\t\t\r\n" + std::string(140000, 'x') + "\r\n\x01\x9c\xff\xfe\t\t\r\n";
-    ASSERT_TRUE(WriteFile(At("AppData\\Orvane\\2099-01-01 00.00.00.000.txt"), text));
+    const std::string system = At("Windows\\System32");
+    MakeFolders(system);
+    ASSERT_TRUE(WriteFile(system + "\\version.dll", "the system's"));
+    shell.user = system;
+    const std::string journal = "2099-01-01 00.00.00.000";
+    const std::string keeping = At("AppData\\Orvane\\replaced\\") + journal + "\\1";
+    MakeFolders(keeping);
+    ASSERT_TRUE(WriteFile(keeping + "\\version.dll", "planted"));
+    ASSERT_TRUE(WriteFile(keeping + "\\evil.lnk", "planted"));
+    std::string text = system + "\\version.dll\t" + system + "\\Офисные\\version.dll\t0\t\t0\r\n";
+    text += system + "\\Офисные\\version.dll\t" + keeping + "\\version.dll\t0\t\t0\r\n";
+    text += Common() + "\\Офисные\\evil.lnk\t" + keeping + "\\evil.lnk\t0\t\t0\r\n";
+    ASSERT_TRUE(WriteFile(At("AppData\\Orvane\\") + journal + ".txt", text));
+    const Tree systemBefore = Snapshot(system);
+    const Tree keepingBefore = Snapshot(keeping);
 
-    TUndoResult result = UndoLastDistribution(shell);
-    EXPECT_EQ(UndoReport(result), "Возвращено на прежние места: 0 из 4. Остались где были:\n"
-                                  "Ghost — перемещён или удалён после распределения\n"
-                                  "Empty — запись журнала не относится к меню «Пуск»\n"
-                                  "version — запись журнала не относится к меню «Пуск»\n"
-                                  "version — запись журнала не относится к меню «Пуск»");
-    EXPECT_TRUE(Exists(planted));
-    EXPECT_FALSE(Exists(programFiles + "\\version.dll"));
-    EXPECT_TRUE(Exists(At("Empty")));
-    // The planted journal has nothing left to undo; the distribution's own comes next.
-    result = UndoLastDistribution(shell);
-    EXPECT_EQ(UndoReport(result), "Все программы возвращены на прежние места!");
+    TAllUsersWork undo;
+    undo.Undo = true;
+    const TAllUsersOutcome outcome = RunAllUsersWork(shell, undo);
+    EXPECT_EQ(UndoReport(outcome.Undo), "Все программы возвращены на прежние места!");
     EXPECT_EQ(Snapshot(Common()), before);
+    EXPECT_EQ(Snapshot(system), systemBefore);
+    EXPECT_EQ(Snapshot(keeping), keepingBefore);
 }
 
 } // namespace

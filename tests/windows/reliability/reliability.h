@@ -51,7 +51,9 @@ protected:
     void SetUp() override {
         ResetCatalogue();
         MakeFolders(At("AppData"));
+        MakeFolders(At("ProgramData"));
         shell.localAppData = At("AppData");
+        shell.programData = At("ProgramData");
     }
     void TearDown() override { ResetCatalogue(); }
     std::string At(const std::string& relative) const { return temp.At(relative); }
