@@ -183,6 +183,7 @@ private:
     std::shared_ptr<TEntryDetails> details_;   // read beside the icons; shared with their workers
     bool suggestionWaiting_ = false;           // Button10 was pressed before the details were in
     std::vector<size_t> rows_;                 // row in the list -> catalogue index
+    std::vector<bool> shownChecks_;            // by row: the check mark last painted
     std::vector<int> rowOf_;                   // catalogue index -> row in the list, -1: not listed
     std::map<int, std::string> typedCaptions_; // by row: what the user typed over a caption
     int linkOverlay_ = 0;                      // the shell's link overlay, 0 when it has none

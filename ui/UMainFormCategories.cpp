@@ -94,22 +94,32 @@ void TMainForm::PressCategoryButton(const TToolButton& pressed) {
 }
 
 // Lists the entries the current category may take, ticked where it has them: the list is told how
-// many rows there are and asks for those it draws. The entries whose icons are still to come are
-// looked up before the others.
+// many rows there are and asks for those it draws. A row that shows the same entry with the same
+// mark as before is not painted again. The entries whose icons are still to come are looked up
+// before the others.
 void TMainForm::FillProgramList() {
+    const std::vector<size_t> rowsBefore = std::move(rows_);
+    const std::vector<bool> checksBefore = std::move(shownChecks_);
+    const std::map<int, std::string> typedBefore = std::move(typedCaptions_);
     rows_.clear();
-    std::fill(rowOf_.begin(), rowOf_.end(), -1);
+    shownChecks_.clear();
     typedCaptions_.clear();
+    std::fill(rowOf_.begin(), rowOf_.end(), -1);
     std::vector<size_t> iconless;
     for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
         rowOf_[entry.Index] = static_cast<int>(rows_.size());
         rows_.push_back(entry.Index);
+        shownChecks_.push_back(entry.Checked);
         if (!icons_[entry.Index])
             iconless.push_back(entry.Index);
     }
     if (iconLoader_ && !iconless.empty())
         iconLoader_->Prioritise(iconless);
-    ListView1().SetRowCount(static_cast<int>(rows_.size()));
+    ListView1().SetRowCount(static_cast<int>(rows_.size()), [&](int row) {
+        const size_t at = static_cast<size_t>(row);
+        return rowsBefore[at] != rows_[at] || checksBefore[at] != shownChecks_[at] ||
+               typedBefore.count(row) != 0;
+    });
 }
 
 // What a row shows, read here and nowhere else from the entry, its icon and the catalogue: its
@@ -137,8 +147,10 @@ void TMainForm::SetRowChecks(int row, bool checked) {
     if (row < 0) {
         for (size_t index : rows_)
             items.push_back({index, checked});
+        shownChecks_.assign(rows_.size(), checked);
     } else if (static_cast<size_t>(row) < rows_.size()) {
         items.push_back({rows_[static_cast<size_t>(row)], checked});
+        shownChecks_[static_cast<size_t>(row)] = checked;
     }
     ApplyChecks(CurrentCategory, items);
     if (row < 0)

@@ -53,18 +53,28 @@ bool TListView::RequestedCheck(const NMLISTVIEW& request) {
     return (request.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(TickedBox);
 }
 
-void TListView::SetRowCount(int count) {
+void TListView::SetRowCount(int count, const std::function<bool(int row)>& changed) {
     // Nothing stays selected or focused from the rows before (one row at most has either).
     for (int row : {FocusedRow(), ListView_GetNextItem(list_, -1, LVNI_SELECTED)}) {
         if (row >= 0)
             ListView_SetItemState(list_, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
     }
     ListView_SetSelectionMark(list_, -1);
-    // A list scrolled away from the first row is emptied first, which scrolls it back. (Asking
-    // for the first row to be shown would scroll a list not sized yet the other way.)
-    if (ListView_GetTopIndex(list_) != 0)
+    // A list scrolled away from the first row is emptied first, which scrolls it back, and
+    // repainted whole. (Asking for the first row to be shown would scroll a list not sized yet
+    // the other way.)
+    if (ListView_GetTopIndex(list_) != 0) {
         ListView_SetItemCountEx(list_, 0, LVSICF_NOSCROLL);
-    ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL);
+        ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL);
+        return;
+    }
+    // The list repaints the rows that come or go; of those that stay, the ones that change.
+    const int before = Count();
+    ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    for (int row = 0; row < std::min(before, count) && RowShown(row); ++row) {
+        if (changed(row))
+            RedrawRow(row);
+    }
 }
 
 void TListView::Describe(NMLVDISPINFOW& request, const TListRow& row) {

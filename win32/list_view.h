@@ -45,9 +45,10 @@ public:
     void AskParentForRows();
     // The mark a check request asks for.
     static bool RequestedCheck(const NMLISTVIEW& request);
-    // Shows `count` rows, none selected or focused, from the first one on; the list repaints
-    // once.
-    void SetRowCount(int count);
+    // Shows `count` rows, none selected or focused, from the first one on. A row that shows
+    // keeps its pixels where `changed` says it shows what it showed; every other row is painted
+    // anew.
+    void SetRowCount(int count, const std::function<bool(int row)>& changed);
     // Answers LVN_GETDISPINFO with the fields asked for of what the row shows.
     static void Describe(NMLVDISPINFOW& request, const TListRow& row);
     // Answers LVN_ODFINDITEM as the list answers for rows of its own: the first row from the

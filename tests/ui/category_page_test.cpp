@@ -314,6 +314,24 @@ TEST_F(ProgramIcons, AnArrivingIconRepaintsOnlyItsRowAndOnlyWhereItShows) {
     EXPECT_EQ(Shown().at("Entry 299").first, 0);
 }
 
+// A category switch paints again only the rows that show another entry or another mark.
+TEST_F(CategoryPage, ASwitchRepaintsOnlyTheRowsThatChange) {
+    SetCheck(Row("README"), true); // category 0, so gone from category 1
+    HWND list = Control(ControlId::ListView1);
+    UpdateWindow(list);
+    formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
+    asked.clear();
+    ClickCategoryButton(1);
+    UpdateWindow(list);
+    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+    std::vector<int> repainted;
+    for (const auto& row : asked)
+        repainted.push_back(row.first);
+    EXPECT_EQ(repainted, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(Listed(), Names({"Text Editor", "Player 5", "Mail", "Games", "Paint"}));
+}
+
 // "Предложить категории" pressed before the details are in shows the hourglass while the window
 // answers, then ticks what it can for the entries without a category, rebuilds the list and says
 // so; pressed again, it has nothing left to do.
