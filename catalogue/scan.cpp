@@ -85,7 +85,8 @@ std::vector<TListedEntry> ListedEntries(ShellServices& shell, const std::string&
         if (listed.Name == "." || listed.Name == ".." || IsIniFile(listed.Name))
             continue;
         std::string folded = shell.FoldedName(listed.Name);
-        if (categories.count(folded) || shellFolders.count(comparableFolder + folded))
+        if (categories.count(folded) ||
+            (!shellFolders.empty() && shellFolders.count(comparableFolder + folded)))
             continue;
         const bool marked = (listed.Attributes & DirectoryAttribute) &&
                             (listed.Attributes & (ReadOnlyAttribute | SystemAttribute));
@@ -99,9 +100,9 @@ void Scan(ShellServices& shell, const std::string& folder, bool isUser,
     const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
     const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, folder);
     for (const TListedEntry& entry : ListedEntries(shell, folder, shellFolders)) {
-        const std::string path = prefix + entry.Name;
-        StartMenuItems.push_back(
-            {path, NoCategory, isUser, LocalizedNameOf(shell, path, entry, fileNames)});
+        std::string path = prefix + entry.Name;
+        std::string localized = LocalizedNameOf(shell, path, entry, fileNames);
+        StartMenuItems.push_back({std::move(path), NoCategory, isUser, std::move(localized)});
     }
 }
 

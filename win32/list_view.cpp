@@ -68,13 +68,33 @@ void TListView::SetRowCount(int count, const std::function<bool(int row)>& chang
         ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL);
         return;
     }
-    // The list repaints the rows that come or go; of those that stay, the ones that change.
+    // The list repaints the rows that come or go; of those that stay, the ones that change. (Told
+    // the same count, the list would still redraw its scroll bar.)
     const int before = Count();
-    ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    for (int row = 0; row < std::min(before, count) && RowShown(row); ++row) {
+    if (count != before)
+        ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    const int shown = ShownFromTop(std::min(before, count));
+    for (int row = 0; row < shown; ++row) {
         if (changed(row))
             RedrawRow(row);
     }
+}
+
+int TListView::ShownFromTop(int rows) const {
+    // Columns run left to right, so the rows that start left of the right edge are a first run of
+    // them: the first that does not is looked for by halves.
+    RECT client{};
+    GetClientRect(list_, &client);
+    int shown = 0;
+    while (shown < rows) {
+        const int middle = shown + (rows - shown) / 2;
+        POINT at{};
+        if (ListView_GetItemPosition(list_, middle, &at) && at.x < client.right)
+            shown = middle + 1;
+        else
+            rows = middle;
+    }
+    return shown;
 }
 
 void TListView::Describe(NMLVDISPINFOW& request, const TListRow& row) {

@@ -76,5 +76,8 @@ public:
     void SetColumnWidth(int column, int width);
 
 private:
+    // How many of the first `rows` rows show, the list being scrolled to its start.
+    int ShownFromTop(int rows) const;
+
     HWND list_;
 };
