@@ -245,4 +245,20 @@ public:
     virtual bool OpenThroughDesktopShell(const std::string& target) = 0;
     // A modal message with one OK button and the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+
+    // This process's user account as the system names it, "DOMAIN\name"; empty when it cannot be
+    // told.
+    virtual std::string UserAccount() = 0;
+    // Registers the scheduled task `name` in the scheduler's root folder from its XML definition,
+    // replacing any task of that name; it runs as its definition's principal says, with the user's
+    // own logon. Returns the system's code (an HRESULT), 0 on success.
+    [[nodiscard]] virtual unsigned RegisterTask(const std::string& name,
+                                                const std::string& xml) = 0;
+    // Removes the scheduled task `name` from the root folder. Returns the system's code, 0 on
+    // success and when there was no such task.
+    [[nodiscard]] virtual unsigned RemoveTask(const std::string& name) = 0;
+    // The program the scheduled task `name` runs: its first program action's path as stored
+    // (quotes included), empty when it has none. Nothing when there is no such task or the
+    // scheduler cannot be asked.
+    virtual std::optional<std::string> TaskProgram(const std::string& name) = 0;
 };

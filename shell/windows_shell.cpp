@@ -14,6 +14,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <taskschd.h>
 
 #include <vector>
 
@@ -651,4 +652,114 @@ void WindowsShell::ShowMessage(const std::string& text) {
     // No owner: the box is centred on the screen; task-modal keeps the window out of reach.
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(ApplicationTitle).c_str(),
                 MB_OK | MB_TASKMODAL);
+}
+
+std::string WindowsShell::UserAccount() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return std::string();
+    const TKernelHandle owned(token);
+    alignas(TOKEN_USER) unsigned char buffer[256] = {};
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length))
+        return std::string();
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameLength = 256, domainLength = 256;
+    SID_NAME_USE use{};
+    if (!LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name,
+                           &nameLength, domain, &domainLength, &use))
+        return std::string();
+    return Narrow(domainLength ? std::wstring(domain) + L"\\" + name : std::wstring(name));
+}
+
+namespace {
+
+TBstr BstrOf(const std::string& text) {
+    return TBstr(SysAllocString(Widen(text).c_str()));
+}
+
+// The Task Scheduler's root folder, through a connection to the scheduler on this computer as
+// this user. Returns the system's code.
+HRESULT SchedulerRoot(TComPtr<ITaskFolder>& root) {
+    TComPtr<ITaskService> service;
+    HRESULT result = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_ITaskService, service.put_void());
+    if (FAILED(result))
+        return result;
+    const TVariant none;
+    result = service->Connect(none.get(), none.get(), none.get(), none.get());
+    if (FAILED(result))
+        return result;
+    const TBstr path(SysAllocString(L"\\"));
+    if (!path)
+        return E_OUTOFMEMORY;
+    return service->GetFolder(path.get(), root.put());
+}
+
+// The code as the callers report it: 0 for success, the HRESULT otherwise.
+unsigned CodeOf(HRESULT result) {
+    return SUCCEEDED(result) ? 0 : static_cast<unsigned>(result);
+}
+
+} // namespace
+
+unsigned WindowsShell::RegisterTask(const std::string& name, const std::string& xml) {
+    // The window's thread has COM already; the catalogue tool and the tests may not.
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    if (const HRESULT result = SchedulerRoot(root); FAILED(result))
+        return CodeOf(result);
+    const TBstr path = BstrOf(name), definition = BstrOf(xml);
+    if (!path || !definition)
+        return CodeOf(E_OUTOFMEMORY);
+    // No account given: the task runs as its definition's principal, with the user's own logon;
+    // no password is kept.
+    const TVariant none;
+    TComPtr<IRegisteredTask> task;
+    return CodeOf(root->RegisterTask(path.get(), definition.get(), TASK_CREATE_OR_UPDATE,
+                                     none.get(), none.get(), TASK_LOGON_INTERACTIVE_TOKEN,
+                                     none.get(), task.put()));
+}
+
+unsigned WindowsShell::RemoveTask(const std::string& name) {
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    if (const HRESULT result = SchedulerRoot(root); FAILED(result))
+        return CodeOf(result);
+    const TBstr path = BstrOf(name);
+    if (!path)
+        return CodeOf(E_OUTOFMEMORY);
+    const HRESULT result = root->DeleteTask(path.get(), 0);
+    return result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? 0 : CodeOf(result);
+}
+
+std::optional<std::string> WindowsShell::TaskProgram(const std::string& name) {
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    const TBstr path = BstrOf(name);
+    TComPtr<IRegisteredTask> task;
+    if (FAILED(SchedulerRoot(root)) || !path || FAILED(root->GetTask(path.get(), task.put())))
+        return std::nullopt;
+    TComPtr<ITaskDefinition> definition;
+    TComPtr<IActionCollection> actions;
+    LONG count = 0;
+    if (FAILED(task->get_Definition(definition.put())) ||
+        FAILED(definition->get_Actions(actions.put())) || FAILED(actions->get_Count(&count)))
+        return std::string();
+    // The collection counts from 1.
+    for (LONG index = 1; index <= count; ++index) {
+        TComPtr<IAction> action;
+        TASK_ACTION_TYPE type{};
+        TComPtr<IExecAction> exec;
+        if (FAILED(actions->get_Item(index, action.put())) || FAILED(action->get_Type(&type)) ||
+            type != TASK_ACTION_EXEC ||
+            FAILED(action->QueryInterface(IID_IExecAction, exec.put_void())))
+            continue;
+        BSTR program = nullptr;
+        if (FAILED(exec->get_Path(&program)))
+            return std::string();
+        const TBstr owned(program);
+        return owned ? Narrow(owned.get()) : std::string();
+    }
+    return std::string();
 }

@@ -49,6 +49,10 @@ public:
     TAdminFolder PrepareAdminFolder(const std::string& path, unsigned& code) override;
     bool OpenThroughDesktopShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;
+    std::string UserAccount() override;
+    unsigned RegisterTask(const std::string& name, const std::string& xml) override;
+    unsigned RemoveTask(const std::string& name) override;
+    std::optional<std::string> TaskProgram(const std::string& name) override;
 
 private:
     HWND owner_ = nullptr;

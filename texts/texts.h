@@ -107,6 +107,10 @@ enum class TText {
     NoneSuggested,
     Suggested, // {1}: given, {2}: of how many
 
+    // The scheduled task that keeps the order after updates.
+    ReapplyTaskName, // {1}: the user's account name
+    ReapplyTaskDescription,
+
     Count
 };
 
