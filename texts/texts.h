@@ -108,8 +108,11 @@ enum class TText {
     Suggested, // {1}: given, {2}: of how many
 
     // The scheduled task that keeps the order after updates.
+    CheckBox1,
     ReapplyTaskName, // {1}: the user's account name
     ReapplyTaskDescription,
+    ReapplyTaskNotRegistered, // {1}: the code
+    ReapplyTaskNotRemoved,    // {1}: the code
 
     Count
 };

@@ -209,6 +209,8 @@ void TMainForm::RunCommand(int id, int code) {
         return Button9Click();
     case ControlId::Button10:
         return Button10Click();
+    case ControlId::CheckBox1:
+        return CheckBox1Click();
     case ControlId::Label10:
         return Label10Click();
     case ControlId::Label13:

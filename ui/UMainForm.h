@@ -139,6 +139,8 @@ private:
     // The final page (UMainFormFinal.cpp): the undo button, enabled while a journal holds moves
     // not yet undone, and the line saying what the distribution will move.
     void UpdateFinalPage();
+    // Ticks CheckBox1 when this user's scheduled task runs this copy of Orvane.
+    void ShowReapplyTask();
 
     // Handlers of the window (UMainForm.cpp).
     void FormCreate();
@@ -160,6 +162,7 @@ private:
     void Button7Click();
     void Button8Click();
     void Button9Click();
+    void CheckBox1Click();
     void Label10Click();
     void Label13Click();
 

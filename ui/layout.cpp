@@ -67,6 +67,10 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
      Text(TText::Button8), 0},
     {C::Button9, "Button9", C::TabSheet3, K::Button, 8, 248, 169, 25, akLeft | akTop, 16,
      Text(TText::Button9), 0},
+    // Whether this user's scheduled task keeps the order after updates; set on every entry to the
+    // page. To the right of the buttons; the rows under it in this column stay free for more boxes.
+    {C::CheckBox1, "CheckBox1", C::TabSheet3, K::CheckBox, 192, 216, 440, 25, akLeft | akTop, 16,
+     Text(TText::CheckBox1), 0},
     // What "Начать обработку" will move; set on every entry to the page.
     {C::Label14, "Label14", C::TabSheet3, K::LineLabel, 9, 280, 408, 19, akLeft | akTop, 16,
      nullptr, 0},
@@ -111,7 +115,8 @@ namespace {
 constexpr int PageMargin = 8;
 
 bool HasText(TControlKind kind) {
-    return kind == K::Label || kind == K::LineLabel || kind == K::Link || kind == K::Button;
+    return kind == K::Label || kind == K::LineLabel || kind == K::Link || kind == K::Button ||
+           kind == K::CheckBox;
 }
 
 bool IsContainer(ControlId id) {
@@ -181,8 +186,9 @@ int FitToolBar(HWND toolbar, const RECT& place) {
 } // namespace
 
 SIZE TextExtent(HWND control, TControlKind kind, int width) {
-    if (kind == K::Button) {
-        // The button's own measure of its text with its margins (common controls 6).
+    if (kind == K::Button || kind == K::CheckBox) {
+        // The button's own measure of its text with its margins, and a check box's with its box
+        // (common controls 6).
         SIZE ideal{};
         if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
             return ideal;

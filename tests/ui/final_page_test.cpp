@@ -1,5 +1,8 @@
-// The final page: the backup copy, the distribution and the two links.
+// The final page: the backup copy, the distribution, the box that keeps the order after updates
+// and the two links.
 #include "form_fixture.h"
+
+#include "actions/reapply_task.h"
 
 #include <algorithm>
 
@@ -184,6 +187,72 @@ TEST_F(FinalPage, TheOfferedBackupFolderHoldsNoBackupYet) {
     GoToFinalPage();
     EXPECT_EQ(Text(ControlId::Edit1), form->AppDir + "backup 2\\");
     EXPECT_TRUE(shell.FolderExists(form->AppDir + "backup 2"));
+}
+
+// The box shows whether this user's scheduled task runs this copy, on every entry to the page;
+// ticking it registers the task, unticking removes it.
+class OrderBox : public FinalPage {
+protected:
+    static constexpr const char* TaskName = "Orvane - порядок в меню Пуск (Olga)";
+    bool Ticked() const {
+        return SendMessageW(Control(ControlId::CheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    std::string ThisCopy() const { return form->AppDir + "Orvane.exe"; }
+    // The program the registered task runs, without the quotes a path with spaces gets.
+    std::string TaskCommand() const {
+        std::string command = XmlText(shell.tasks.at(TaskName), "Command").value_or("");
+        if (command.size() > 1 && command.front() == '"')
+            command = command.substr(1, command.size() - 2);
+        return command;
+    }
+};
+
+TEST_F(OrderBox, TickingRegistersThisCopysTaskWhichEveryEntryShowsAndUntickingRemovesIt) {
+    GoToFinalPage();
+    EXPECT_FALSE(Ticked());
+    Click(ControlId::CheckBox1);
+    ASSERT_EQ(shell.tasks.count(TaskName), 1u);
+    EXPECT_EQ(TaskCommand(), ThisCopy());
+    EXPECT_EQ(XmlText(shell.tasks.at(TaskName), "Arguments"), "--reapply");
+    EXPECT_TRUE(Ticked());
+
+    Click(ControlId::Button5);
+    GoToFinalPage();
+    EXPECT_TRUE(Ticked());
+    Click(ControlId::CheckBox1);
+    EXPECT_TRUE(shell.tasks.empty());
+    EXPECT_FALSE(Ticked());
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(OrderBox, ATaskOfAnotherCopyShowsUntickedAndTickingReplacesIt) {
+    shell.tasks[TaskName] = ReapplyTaskXml("D:\\Old Orvane\\Orvane.exe", "PC\\Olga");
+    GoToFinalPage();
+    EXPECT_FALSE(Ticked());
+    Click(ControlId::CheckBox1);
+    EXPECT_EQ(shell.tasks.size(), 1u);
+    EXPECT_EQ(TaskCommand(), ThisCopy());
+    EXPECT_TRUE(Ticked());
+}
+
+TEST_F(OrderBox, AFailureSaysSoWithTheSystemsCodeAndTheBoxShowsWhatIsSo) {
+    GoToFinalPage();
+    shell.taskFailure = 0x80041315; // the scheduler's service does not run
+    Click(ControlId::CheckBox1);
+    EXPECT_FALSE(Ticked());
+    EXPECT_EQ(shell.messages,
+              Names({"Не удалось создать задание в планировщике заданий Windows (код 0x80041315), "
+                     "поэтому порядок после обновлений программ поддерживаться не будет."}));
+
+    shell.taskFailure = 0;
+    Click(ControlId::CheckBox1);
+    shell.taskFailure = 0x80070005;
+    Click(ControlId::CheckBox1);
+    EXPECT_TRUE(Ticked());
+    EXPECT_EQ(shell.messages.back(),
+              "Не удалось удалить задание из планировщика заданий Windows (код 0x80070005), "
+              "поэтому оно по-прежнему будет запускаться.");
+    EXPECT_EQ(shell.messages.size(), 2u);
 }
 
 TEST_F(FinalPage, TheLinksOpenTheMailProgramAndTheWebPage) {

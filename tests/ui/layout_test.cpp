@@ -101,7 +101,7 @@ protected:
                 continue;
             SCOPED_TRACE(layout.Name);
             const SIZE client = ClientSize(control);
-            if (layout.Kind == TControlKind::Button) {
+            if (layout.Kind == TControlKind::Button || layout.Kind == TControlKind::CheckBox) {
                 SIZE ideal{};
                 ASSERT_TRUE(
                     SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
@@ -284,6 +284,7 @@ TEST_F(Window, TextsAreAsDesigned) {
         {C::Button2, "Выделить все"},
         {C::Button3, "Снять выделение"},
         {C::Button10, "Предложить категории"},
+        {C::CheckBox1, "Поддерживать порядок после обновлений программ"},
         {C::Label6,
          "После завершения работы программы вы получите из запутанного компактное меню."},
         {C::Label9, "У вас возникли пожелания или вопросы? Пишите нам -"},
@@ -370,8 +371,8 @@ TEST_F(Window, TheKeyboardThroughTheMessageLoopWalksEveryPageAndDrivesTheCategor
 
     Click(C::Button6); // final page: Next disabled, Done hidden, nothing to undo
     SetFocus(Control(C::Edit1));
-    EXPECT_EQ(tabs(4, false),
-              (std::vector<ControlId>{C::Button7, C::Button8, C::Button5, C::Edit1}));
+    EXPECT_EQ(tabs(5, false),
+              (std::vector<ControlId>{C::Button7, C::Button8, C::CheckBox1, C::Button5, C::Edit1}));
 }
 
 } // namespace
