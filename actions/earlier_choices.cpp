@@ -7,16 +7,21 @@
 #include "shell/shell_services.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 #include <vector>
 
-std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
-    // Both kinds of journal, each with the Programs folder its records may act in, newest first.
+namespace {
+
+// The journals of the kinds given, each with the Programs folder its records may act in, newest
+// first; the choices they hold, the newest winning.
+std::map<std::string, int32_t> ChoicesOf(ShellServices& shell,
+                                         std::initializer_list<TJournalKind> kinds) {
     std::vector<std::pair<std::string, std::string>> journals; // path, Programs folder
-    for (const auto& [kind, programs] :
-         {std::make_pair(TJournalKind::User, UserProgramsDir),
-          std::make_pair(TJournalKind::AllUsers, CommonProgramsDir)}) {
+    for (TJournalKind kind : kinds) {
+        const std::optional<std::string>& programs =
+            kind == TJournalKind::User ? UserProgramsDir : CommonProgramsDir;
         if (!programs)
             continue;
         for (std::string& path : JournalPaths(shell, kind))
@@ -40,4 +45,14 @@ std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
         }
     }
     return choices;
+}
+
+} // namespace
+
+std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
+    return ChoicesOf(shell, {TJournalKind::User, TJournalKind::AllUsers});
+}
+
+std::map<std::string, int32_t> EarlierChoices(ShellServices& shell, TJournalKind kind) {
+    return ChoicesOf(shell, {kind});
 }

@@ -4,6 +4,7 @@
 #include "actions/backup.h"
 #include "actions/distribution.h"
 #include "actions/earlier_choices.h"
+#include "actions/reapply.h"
 #include "actions/undo.h"
 #include "app/all_users_step_main.h"
 #include "catalogue/catalogue.h"
@@ -25,6 +26,7 @@ const char* const Usage =
     "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--suggest] [--backup FOLDER]\n"
     "                        [--distribute] [--undo]\n"
     "       orvane-catalogue --categories\n"
+    "       orvane-catalogue --reapply\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
     "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME<TAB>SOURCE\n"
     "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none; SOURCE is\n"
@@ -42,7 +44,11 @@ const char* const Usage =
     "                           undone back where they were\n"
     "  Messages are printed one a line. The exit status is 1 when the backup, the\n"
     "  distribution or the undo is refused or incomplete.\n"
-    "  --categories prints the category names, one a line, in category order, and nothing else.\n";
+    "  --categories prints the category names, one a line, in category order, and nothing else.\n"
+    "  --reapply puts the entries that updates recreated at the top back into the categories\n"
+    "  earlier distributions, not undone, gave them, asking nothing and showing no dialog;\n"
+    "  without administrator rights it names the all-users entries it leaves. It prints a line\n"
+    "  per entry moved or left and a summary; the exit status is 1 when something was left.\n";
 
 void Print(const std::string& text) {
     WriteUtf8(STD_OUTPUT_HANDLE, text);
@@ -65,6 +71,7 @@ struct Options {
     std::optional<std::string> backupFolder;
     bool distribute = false;
     bool undo = false;
+    bool reapply = false;
 };
 
 bool ParseNumber(const std::string& text, long& value) {
@@ -107,6 +114,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             options.suggest = true;
         } else if (arg == "--categories" && args.size() == 1) {
             options.categories = true;
+        } else if (arg == "--reapply" && args.size() == 1) {
+            options.reapply = true;
         } else if (arg == "--distribute" && !options.distribute) {
             options.distribute = true;
         } else if (arg == "--undo" && !options.undo) {
@@ -159,6 +168,12 @@ int main() {
     }
     TComScope com;
     ConsoleShell shell;
+    if (options->reapply) {
+        shell.SetQuiet(true);
+        const TReapplyResult result = Reapply(shell);
+        Print(ReapplyReport(result) + "\n");
+        return result.Complete() ? 0 : 1;
+    }
     ScanStartMenu(shell);
     for (const auto& [index, category] : options->assignments) {
         if (static_cast<size_t>(index) >= StartMenuItems.size()) {

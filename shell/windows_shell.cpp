@@ -65,6 +65,13 @@ unsigned WindowsShell::RemoveFolder(const std::string& path) {
 
 ShellOpResult WindowsShell::ShellFileOperation(ShellOp op, const std::string& from,
                                                const std::string& to) {
+    // A move within a volume renames, and fails rather than replace what is there; a file may be
+    // copied across volumes, as the shell would.
+    if (quiet_ && op == ShellOp::Move)
+        return {MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_COPY_ALLOWED)
+                    ? 0u
+                    : static_cast<unsigned>(GetLastError()),
+                false};
     // Each list is one path followed by two extra NULs.
     std::wstring source = Widen(from) + std::wstring(2, L'\0');
     std::wstring target = Widen(to) + std::wstring(2, L'\0');
@@ -649,6 +656,8 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
 }
 
 void WindowsShell::ShowMessage(const std::string& text) {
+    if (quiet_)
+        return;
     // No owner: the box is centred on the screen; task-modal keeps the window out of reach.
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(ApplicationTitle).c_str(),
                 MB_OK | MB_TASKMODAL);

@@ -13,6 +13,9 @@ public:
     // The program started with administrator rights for the all-users step: this program, unless
     // another is named (a test names the catalogue tool).
     void SetStepProgram(std::string program) { stepProgram_ = std::move(program); }
+    // Quiet, for runs nobody watches (the re-apply at logon): moves go straight to the file
+    // system, which never asks and never overwrites, and no message box is shown.
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
 
     std::optional<std::string> GetSpecialFolder(int csidl) override;
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
@@ -57,4 +60,5 @@ public:
 private:
     HWND owner_ = nullptr;
     std::string stepProgram_;
+    bool quiet_ = false;
 };

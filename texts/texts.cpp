@@ -139,6 +139,13 @@ constexpr TEntry Table[] = {
     {TText::MoveBackFailed, "не удалось переместить"},
     {TText::MoveBackFailedCode, "не удалось переместить (код {1})"},
 
+    {TText::Reapplied, "«{1}» возвращена в «{2}»."},
+    {TText::ReapplyNeedsAdministrator,
+     "«{1}» осталась на месте: вернуть её в «{2}» может только администратор."},
+    {TText::ReapplySummary, "Возвращено в категории: {1}, осталось на месте: {2}."},
+    {TText::NothingToReapply,
+     "Возвращать нечего: обновления не добавили наверх меню «Пуск» разложенных раньше программ."},
+
     {TText::AllHaveCategories, "У всех программ уже есть категория."},
     {TText::NoneSuggested, "Не удалось подобрать категории: отметьте программы вручную."},
     {TText::Suggested,

@@ -102,6 +102,12 @@ enum class TText {
     MoveBackFailed,
     MoveBackFailedCode, // {1}: the code
 
+    // The re-apply.
+    Reapplied,                 // {1}: the entry, {2}: the category
+    ReapplyNeedsAdministrator, // {1}: the entry, {2}: the category
+    ReapplySummary,            // {1}: moved, {2}: left
+    NothingToReapply,
+
     // The suggestions.
     AllHaveCategories,
     NoneSuggested,
