@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,24 @@ std::map<std::string, int32_t> ChoicesOf(ShellServices& shell,
 }
 
 } // namespace
+
+std::vector<std::string> EarlierDestinations(ShellServices& shell, const std::string& programs,
+                                             const std::string& journals) {
+    std::vector<std::string> paths;
+    std::set<std::string> seen;
+    for (const std::string& path : JournalPaths(shell, journals)) {
+        const std::optional<std::vector<TRecord>> records = ReadJournal(shell, path);
+        if (!records)
+            continue;
+        const TMenuPlaces places(shell, programs, path);
+        for (const TRecord& record : *records) {
+            if (record.State != TRecordState::Undone && places.Destination(record) &&
+                seen.insert(shell.FoldedName(record.Move.NewPath)).second)
+                paths.push_back(record.Move.NewPath);
+        }
+    }
+    return paths;
+}
 
 std::map<std::string, int32_t> EarlierChoices(ShellServices& shell) {
     return ChoicesOf(shell, {TJournalKind::User, TJournalKind::AllUsers});

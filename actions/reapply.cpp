@@ -41,8 +41,14 @@ TReapplyResult Reapply(ShellServices& shell) {
     TReapplyResult result;
     AssignEarlierChoices(shell, result);
     TDistribution distribution;
+    // The shortcuts of removed programs that earlier distributions put into category folders go
+    // into keeping, as their uninstallers would have removed them; the all-users folder's only
+    // with administrator rights.
+    TDistributionOptions options;
+    options.SetAside = TDistributionOptions::TSetAside::OwnMoves;
+    options.MayAskForRights = false;
     try {
-        distribution = DistributeItems(shell);
+        distribution = DistributeItems(shell, options);
     } catch (const EInOutError& e) {
         result.Lines.push_back(ErrorBoxText(e.what()));
         distribution.Stopped = true;
@@ -58,6 +64,10 @@ TReapplyResult Reapply(ShellServices& shell) {
         } else {
             ++result.Left;
         }
+    }
+    if (distribution.SetAside > 0) {
+        result.Moved += distribution.SetAside;
+        result.Lines.push_back(Text(TText::SetAsideCount, {std::to_string(distribution.SetAside)}));
     }
     // Why each entry that stayed did: the distribution's own report lines.
     result.Lines.insert(result.Lines.end(), distribution.Stayed.begin(), distribution.Stayed.end());

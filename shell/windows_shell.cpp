@@ -16,6 +16,7 @@
 #include <shlwapi.h>
 #include <taskschd.h>
 
+#include <cwctype>
 #include <vector>
 
 std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
@@ -410,7 +411,38 @@ std::optional<TShortcutInfo> WindowsShell::ReadShortcut(const std::string& path)
         LinkText([&](wchar_t* text, int size) { return link->GetWorkingDirectory(text, size); });
     info.Comment =
         LinkText([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
+    // An installer's advertised shortcut names its product, not a file.
+    TComPtr<IShellLinkDataList> data;
+    DWORD flags = 0;
+    info.Advertised = SUCCEEDED(link->QueryInterface(IID_IShellLinkDataList, data.put_void())) &&
+                      SUCCEEDED(data->GetFlags(&flags)) && (flags & SLDF_HAS_DARWINID);
     return info;
+}
+
+TTargetState WindowsShell::ProbeTarget(const std::string& path) {
+    const std::wstring target = Widen(ExpandEnvironment(path));
+    // A drive letter and its root; anything else (a network path, a relative one) is not judged.
+    if (target.size() < 3 || target[1] != L':' || target[2] != L'\\' || !iswalpha(target[0]))
+        return TTargetState::Unknown;
+    const std::wstring root = target.substr(0, 3);
+    // Only a fixed drive that is there and answers now: not a removable, network or locked one.
+    if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED ||
+        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0))
+        return TTargetState::Unknown;
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return TTargetState::Present;
+    const DWORD code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? TTargetState::Missing
+                                                                        : TTargetState::Unknown;
+}
+
+bool WindowsShell::StartMenuShowsOneLevel() {
+    // The version this program is told (its manifest names Windows 10 as supported).
+    OSVERSIONINFOW version{sizeof(version)};
+    using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (const auto get = ProcedureOf<GetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion"))
+        get(&version);
+    return version.dwMajorVersion >= 10;
 }
 
 TVersionInfo WindowsShell::ReadVersionInfo(const std::string& path) {

@@ -41,6 +41,8 @@ public:
     bool IsFolderLink(const std::string& path) override;
     std::optional<TShortcutInfo> ReadShortcut(const std::string& path) override;
     TVersionInfo ReadVersionInfo(const std::string& path) override;
+    TTargetState ProbeTarget(const std::string& path) override;
+    bool StartMenuShowsOneLevel() override;
     void NotifyFolderChanged(const std::string& folder) override;
     void* SmallIconList() override;
     int LinkOverlay() override;

@@ -68,6 +68,7 @@ enum class TText {
     NothingTicked,
     PlannedMoves,         // {1}: entries, {2}: categories
     MovedBefore,          // {1}: how many
+    SetAsideCount,        // {1}: how many
     FolderOnlyAdmin,      // {1}: the Programs folder
     MoveNotMade,          // {1}: the path
     NameTaken,            // {1}: the entry, {2}: the category folder

@@ -279,6 +279,14 @@ public:
         auto link = shortcuts.find(path);
         return link == shortcuts.end() ? std::nullopt : std::optional<TShortcutInfo>(link->second);
     }
+    // What each target path is found to be; any other: Unknown (never judged missing).
+    std::map<std::string, TTargetState> targets;
+    bool oneLevel = true; // the Start menu of Windows 10 and 11
+    TTargetState ProbeTarget(const std::string& path) override {
+        auto it = targets.find(path);
+        return it == targets.end() ? TTargetState::Unknown : it->second;
+    }
+    bool StartMenuShowsOneLevel() override { return oneLevel; }
     TVersionInfo ReadVersionInfo(const std::string& path) override {
         auto info = versionInfos.find(path);
         return info == versionInfos.end() ? TVersionInfo{} : info->second;
