@@ -12,6 +12,29 @@ bool IsWithoutProgram(ShellServices& shell, const std::string& path) {
            IsWithoutProgram(shell, shell.ReadShortcut(path));
 }
 
+std::vector<std::string> ShortcutsInCategories(ShellServices& shell, const std::string& programs) {
+    std::vector<std::string> found;
+    const auto add = [&](const std::string& folder, const std::string& name) {
+        if (AsciiLower(ExtensionOf(name)) == ".lnk")
+            found.push_back(folder + "\\" + name);
+    };
+    for (const std::string& category : CategoryNames) {
+        const std::string folder = programs + "\\" + category;
+        if (!shell.FolderExists(folder) || shell.IsFolderLink(folder))
+            continue;
+        for (const std::string& name : NamesIn(shell, folder)) {
+            const std::string path = folder + "\\" + name;
+            if (!shell.FolderExists(path)) {
+                add(folder, name);
+            } else if (!shell.IsFolderLink(path)) {
+                for (const std::string& item : NamesIn(shell, path))
+                    add(path, item);
+            }
+        }
+    }
+    return found;
+}
+
 std::vector<std::string> ShortcutsWithoutProgram(ShellServices& shell, const std::string& folder) {
     std::vector<std::string> found;
     for (const std::string& name : NamesIn(shell, folder)) {

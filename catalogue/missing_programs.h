@@ -16,6 +16,10 @@ bool IsWithoutProgram(ShellServices& shell, const std::optional<TShortcutInfo>& 
 // The judgement on the file at `path`: only a shell link (.lnk) can be without a program.
 bool IsWithoutProgram(ShellServices& shell, const std::string& path);
 
+// The shell links (.lnk) in the nine category folders of `programs` and the groups in them, by
+// path: where shortcuts of removed programs are looked for. Only listed, none read.
+std::vector<std::string> ShortcutsInCategories(ShellServices& shell, const std::string& programs);
+
 // The shortcuts without a program in `folder` and in the folders directly inside it (a category
 // folder and its program groups), by path.
 std::vector<std::string> ShortcutsWithoutProgram(ShellServices& shell, const std::string& folder);

@@ -27,6 +27,9 @@ enum class TText {
     Label9,
     Label11,
     Label12,
+    CheckBox2,
+    CheckBox3,
+    MissingCount, // {1}: how many shortcuts of removed programs there are
 
     // The category names, in category order: folder names and tool-bar captions.
     CategoryOffice,

@@ -3,6 +3,7 @@
 #include "ui/UMainForm.h"
 
 #include "actions/earlier_choices.h"
+#include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
 #include "ui/UMainFormInternal.h"
@@ -69,6 +70,19 @@ void TMainForm::ScanProgramsFolders() {
         paths.push_back(entry.Path);
     icons_.Expect(paths.size());
     rowOf_.assign(paths.size(), -1);
+    // After the entries, the shortcuts in the category folders, for the final page: whether their
+    // programs were removed is read beside the icons too.
+    census_.clear();
+    for (const std::optional<std::string>& root : {CommonProgramsDir, UserProgramsDir}) {
+        if (root) {
+            const std::vector<std::string> found = ShortcutsInCategories(shell_, *root);
+            census_.insert(census_.end(), found.begin(), found.end());
+        }
+    }
+    paths.insert(paths.end(), census_.begin(), census_.end());
+    // Where the Start menu shows one folder level, a group's links spill into its category.
+    SendMessageW(Control(ControlId::CheckBox3), BM_SETCHECK,
+                 shell_.StartMenuShowsOneLevel() ? BST_CHECKED : BST_UNCHECKED, 0);
     HWND window = handle_;
     details_ = std::make_shared<TEntryDetails>(paths.size());
     iconLoader_ = std::make_unique<TIconLoader>(
@@ -176,6 +190,15 @@ void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
 }
 
 TMainForm::TAnswer TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
+    // A shortcut of a category folder: what the final page counts.
+    if (index >= StartMenuItems.size()) {
+        ShowMissingShortcuts();
+        return 0;
+    }
+    if (!StartMenuItems[index].WithoutProgram && details_ && details_->WithoutProgram(index)) {
+        StartMenuItems[index].WithoutProgram = true;
+        ShowMissingShortcuts();
+    }
     if (!icons_.Take(index, icon))
         return 0;
     if (rowOf_[index] >= 0)

@@ -42,6 +42,9 @@ enum class ControlId : int {
     Label14,
     Button10,
     CheckBox1,
+    CheckBox2,
+    Label15,
+    CheckBox3,
 };
 
 enum class TControlKind {
@@ -56,6 +59,7 @@ enum class TControlKind {
     ListView,
     Edit,
     CheckBox, // a box the program ticks, with its text on the right
+    Option,   // a box the user ticks, its text word-wrapped to the control's width
 };
 
 enum TAnchor : unsigned {
@@ -93,7 +97,7 @@ constexpr COLORREF PictureBackground = RGB(0xF0, 0xF0, 0xF0);
 constexpr const char* SupportAddress = "support@orvane.example";
 constexpr const char* ProductPageUrl = "https://lintrowe.example/";
 
-constexpr size_t ControlCount = 33;
+constexpr size_t ControlCount = 36;
 // Parents come before their children; on each parent, tab-stop controls are in tab order.
 extern const std::array<TControlLayout, ControlCount> FormLayout;
 

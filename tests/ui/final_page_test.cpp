@@ -263,4 +263,42 @@ TEST_F(FinalPage, TheLinksOpenTheMailProgramAndTheWebPage) {
               Names({"mailto:support@orvane.example?subject=Orvane", "https://lintrowe.example/"}));
 }
 
+// Shortcuts of removed programs, at the top and in a category folder, are counted on the final
+// page once their targets are read; the box is ticked then, and "Начать обработку" sets them aside
+// (a ticked entry among them too) and says how many; the links box follows the Start menu's kind.
+class FinalPageOptions : public FormTest {};
+
+TEST_F(FinalPageOptions, ShortcutsOfRemovedProgramsAreCountedAndSetAside) {
+    const std::string user = UserDir, tools = user + "\\Утилиты";
+    SetStartMenu({}, {"Gone.lnk", "Live.lnk"});
+    shell.folders.insert({user, tools});
+    shell.files.insert(tools + "\\Old.lnk");
+    for (const char* name : {"\\Gone.lnk", "\\Live.lnk", "\\Утилиты\\Old.lnk"}) {
+        const std::string target = std::string("C:\\Apps") + name;
+        shell.shortcuts[user + name] = {target, "", "", "", ""};
+        shell.targets[target] = name[1] == 'L' ? TTargetState::Present : TTargetState::Missing;
+    }
+    shell.oneLevel = false;
+    Start();
+    Click(ControlId::Button6);
+    // The count is shown once the targets are read, in the background.
+    for (const ULONGLONG until = GetTickCount64() + 30000;
+         Text(ControlId::Label15) != "Ярлыков удалённых программ: 2.";) {
+        ASSERT_LT(GetTickCount64(), until) << Text(ControlId::Label15);
+        Sleep(10);
+        PumpMessages();
+    }
+    const auto ticked = [&](ControlId id) {
+        return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    EXPECT_TRUE(ticked(ControlId::CheckBox2));
+    EXPECT_FALSE(ticked(ControlId::CheckBox3)); // Windows 7 and 8 show groups as folders
+    Click(ControlId::Button8);
+    EXPECT_EQ(shell.messages.back(), "Программы успешно распределены по категориям!\n"
+                                     "Ярлыков удалённых программ убрано в сохранённые: 2.");
+    EXPECT_TRUE(shell.PathExists(user + "\\Live.lnk"));
+    EXPECT_FALSE(shell.PathExists(user + "\\Gone.lnk"));
+    EXPECT_FALSE(shell.PathExists(tools + "\\Old.lnk"));
+}
+
 } // namespace
