@@ -123,7 +123,6 @@ void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUse
     const TSetAsidePlan plan = PlanSetAside(shell, place.Programs, place.Journals, work.Options);
     TDistribution& result = outcome.Distribution;
     const std::map<std::string, std::string> listed = ListedAllUsersNames(shell, place.Programs);
-    const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, place.Programs);
     std::vector<TFolderEntry> entries;
     for (const auto& [name, category] : work.Entries) {
         const auto found = IsPlainName(name) ? listed.find(shell.FoldedName(name)) : listed.end();
@@ -132,8 +131,9 @@ void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUse
                 Text(TText::StepEntryRefused, {Utf8Prefix(name, RefusedNameLimit)}));
             continue;
         }
-        entries.push_back(
-            {found->second, category, ShownName(shell, place.Programs, found->second, fileNames)});
+        // Named in the report by its file name: a name from desktop.ini would be looked up in a
+        // module the environment names, which the user may set.
+        entries.push_back({found->second, category, DisplayName(found->second)});
     }
     if (entries.empty() && plan.Empty())
         return;
