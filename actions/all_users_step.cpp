@@ -19,6 +19,10 @@ constexpr size_t RefusedNameLimit = 80;
 
 constexpr const char* DistributeCommand = "distribute";
 constexpr const char* UndoCommand = "undo";
+// The distribution's options, after the journal's name.
+constexpr const char* SetAsideEverywhereFlag = "missing";
+constexpr const char* SetAsideOwnMovesFlag = "missing-own";
+constexpr const char* LeaveOutLinksFlag = "links";
 
 // --- The lines handed over -----------------------------------------------------------------
 
@@ -115,9 +119,10 @@ std::map<std::string, std::string> ListedAllUsersNames(ShellServices& shell,
 
 void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUsersWork& work,
                 TAllUsersOutcome& outcome) {
+    // What to set aside is judged here, in folders only administrators may change.
+    const TSetAsidePlan plan = PlanSetAside(shell, place.Programs, place.Journals, work.Options);
     TDistribution& result = outcome.Distribution;
     const std::map<std::string, std::string> listed = ListedAllUsersNames(shell, place.Programs);
-    const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, place.Programs);
     std::vector<TFolderEntry> entries;
     for (const auto& [name, category] : work.Entries) {
         const auto found = IsPlainName(name) ? listed.find(shell.FoldedName(name)) : listed.end();
@@ -126,10 +131,11 @@ void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUse
                 Text(TText::StepEntryRefused, {Utf8Prefix(name, RefusedNameLimit)}));
             continue;
         }
-        entries.push_back(
-            {found->second, category, ShownName(shell, place.Programs, found->second, fileNames)});
+        // Named in the report by its file name: a name from desktop.ini would be looked up in a
+        // module the environment names, which the user may set.
+        entries.push_back({found->second, category, DisplayName(found->second)});
     }
-    if (entries.empty())
+    if (entries.empty() && plan.Empty())
         return;
     if (!JournalFolderReady(shell, place.Journals)) {
         result.NotStarted = true;
@@ -142,8 +148,10 @@ void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUse
         return;
     }
     std::vector<bool> moved;
+    std::vector<std::string> setAside;
     try {
-        DistributeFolder(shell, place.Programs, entries, *journal, result, moved);
+        DistributeFolder(shell, place.Programs, entries, plan, work.Options, *journal, result,
+                         moved, setAside);
     } catch (const EInOutError& e) {
         outcome.IoError = static_cast<unsigned>(e.Code());
     }
@@ -151,6 +159,7 @@ void Distribute(ShellServices& shell, const TAllUsersPlace& place, const TAllUse
         if (moved[i])
             outcome.Moved.push_back(entries[i].Name);
     }
+    outcome.Moved.insert(outcome.Moved.end(), setAside.begin(), setAside.end());
 }
 
 // --- Handing the work over ------------------------------------------------------------------
@@ -161,8 +170,16 @@ TAllUsersWork ParseWork(const std::string& text, std::vector<std::string>& refus
     std::vector<std::string> lines = Lines(text.size() > RequestLimit ? std::string() : text);
     const std::vector<std::string> head = Split(lines.front(), '\t');
     work.Undo = head[0] == UndoCommand;
-    if (head.size() == 2 && IsJournalName(head[1]))
+    if (head.size() >= 2 && IsJournalName(head[1]))
         work.Journal = head[1];
+    for (size_t i = 2; i < head.size(); ++i) {
+        if (head[i] == SetAsideEverywhereFlag)
+            work.Options.SetAside = TDistributionOptions::TSetAside::Everywhere;
+        else if (head[i] == SetAsideOwnMovesFlag)
+            work.Options.SetAside = TDistributionOptions::TSetAside::OwnMoves;
+        else if (head[i] == LeaveOutLinksFlag)
+            work.Options.LeaveOutGroupLinks = true;
+    }
     if (!work.Undo && head[0] != DistributeCommand)
         return work; // neither: nothing to do
     for (size_t i = 1; i < lines.size() && !work.Undo; ++i) {
@@ -195,7 +212,14 @@ void Refuse(ShellServices& shell, const TAllUsersWork& work, TAllUsersOutcome& o
 
 std::string FormatWork(const TAllUsersWork& work) {
     std::string text =
-        std::string(work.Undo ? UndoCommand : DistributeCommand) + "\t" + work.Journal + "\n";
+        std::string(work.Undo ? UndoCommand : DistributeCommand) + "\t" + work.Journal;
+    if (work.Options.SetAside == TDistributionOptions::TSetAside::Everywhere)
+        text += std::string("\t") + SetAsideEverywhereFlag;
+    else if (work.Options.SetAside == TDistributionOptions::TSetAside::OwnMoves)
+        text += std::string("\t") + SetAsideOwnMovesFlag;
+    if (work.Options.LeaveOutGroupLinks)
+        text += std::string("\t") + LeaveOutLinksFlag;
+    text += "\n";
     for (const auto& [name, category] : work.Entries)
         text += std::to_string(category) + "\t" + name + "\n";
     return text;
@@ -212,6 +236,7 @@ std::string FormatOutcome(const TAllUsersOutcome& outcome) {
     if (d.Stopped)
         line("stopped", "");
     line("failed", std::to_string(d.Failed));
+    line("setaside", std::to_string(d.SetAside));
     for (const std::string& folder : d.Refused)
         line("refused", folder);
     for (const std::string& stayed : d.Stayed)
@@ -258,6 +283,8 @@ std::optional<TAllUsersOutcome> ParseOutcome(const std::string& text) {
             d.Stopped = true;
         else if (tag == "failed" && count)
             d.Failed = *count;
+        else if (tag == "setaside" && count)
+            d.SetAside = *count;
         else if (tag == "refused")
             d.Refused.push_back(value);
         else if (tag == "stayed")

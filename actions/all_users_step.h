@@ -24,12 +24,13 @@ struct TAllUsersWork {
     std::string Journal; // the distribution's journal name: the all-users journal takes it where
                          // it is free, and an undo undoes that journal
     std::vector<std::pair<std::string, int32_t>> Entries; // top-level names and their categories
+    TDistributionOptions Options; // what to set aside or leave out (the step judges for itself)
 };
 
 // What came of it.
 struct TAllUsersOutcome {
     TDistribution Distribution;
-    std::vector<std::string> Moved; // the names the distribution moved
+    std::vector<std::string> Moved; // the top-level names the distribution moved or set aside
     TUndoResult Undo;
     unsigned IoError = 0; // a category folder could not be made (the OS code): the loop stopped
     std::vector<std::string> Messages; // what a step in another process said, in order

@@ -1,9 +1,12 @@
 #include "actions/distribution.h"
 
 #include "actions/all_users_step.h"
+#include "actions/earlier_choices.h"
 #include "actions/journal.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
+#include "catalogue/suggest.h"
 #include "shell/shell_services.h"
 #include "texts/texts.h"
 
@@ -56,8 +59,8 @@ bool SameProgram(ShellServices& shell, const std::string& a, const std::string& 
 class TDistributionRun {
 public:
     TDistributionRun(ShellServices& shell, const std::string& root, TJournalWriter& journal,
-                     TDistribution& result)
-        : shell_(shell), journal_(journal), result_(result), root_(root),
+                     const TDistributionOptions& options, TDistribution& result)
+        : shell_(shell), journal_(journal), options_(options), result_(result), root_(root),
           // The names the Start menu shows for the folder's files, read before anything moves. A
           // moved entry's line is written into its category folder too; the line in the Programs
           // folder stays, so that an entry moved back gets its name again.
@@ -65,6 +68,9 @@ public:
     // Moves one entry; Done when it was moved, Stop when the distribution stops there.
     enum class TStep { Done, Left, Stop };
     TStep Distribute(const TFolderEntry& entry);
+    // Puts what the plan names into keeping, and removes a group in a category folder it leaves
+    // empty; the names of the top-level entries set aside.
+    std::vector<std::string> SetAside(const TSetAsidePlan& plan);
     // A category folder made for entries that did not arrive is not left empty, and the shell
     // learns of every folder that changed.
     void Finish();
@@ -77,6 +83,8 @@ private:
     TStep Replace(const std::string& from, const std::string& to, const std::string& shown,
                   bool topLevel);
     TStep Merge(const std::string& from, const std::string& to);
+    TStep Keep(const std::string& path);
+    void LeaveOutLinks(const std::string& group);
     TStep Stay(const std::string& text);
     TStep Fail() {
         ++result_.Failed;
@@ -93,6 +101,7 @@ private:
 
     ShellServices& shell_;
     TJournalWriter& journal_;
+    const TDistributionOptions& options_;
     TDistribution& result_;
     const std::string root_;
     const std::map<std::string, std::string> names_;
@@ -142,6 +151,8 @@ TDistributionRun::TStep TDistributionRun::Distribute(const TFolderEntry& entry) 
     const std::string& category = CategoryNames[static_cast<size_t>(entry.Category)];
     if (shell_.IsFolderLink(from))
         return Stay(Text(TText::EntryIsLink, {entry.Shown}));
+    if (options_.LeaveOutGroupLinks && shell_.FolderExists(from))
+        LeaveOutLinks(from);
     const std::optional<std::string> target = CategoryFolder(entry.Category);
     if (!target)
         return refused_ ? TStep::Left
@@ -286,6 +297,74 @@ TDistributionRun::TStep TDistributionRun::Merge(const std::string& from, const s
     return journal_.AppendRemoval(shell_, from) ? TStep::Done : Stop();
 }
 
+// An item goes into keeping, as an earlier copy does.
+TDistributionRun::TStep TDistributionRun::Keep(const std::string& path) {
+    const std::optional<std::string> keeping = KeepingFolder();
+    const std::string kept = keeping ? *keeping + "\\" + FileNameOf(path) : std::string();
+    const ShellOpResult moved = keeping ? shell_.ShellFileOperation(ShellOp::Move, path, kept)
+                                        : ShellOpResult{ErrorPathNotFound, false};
+    if (moved.Aborted)
+        return Stop();
+    if (!ReportShellResult(shell_, moved) || !MoveHappened(shell_, path, kept))
+        return Fail();
+    changed_.insert(ParentOf(path));
+    return journal_.Append(shell_, {path, kept}) ? TStep::Done : Stop();
+}
+
+std::vector<std::string> TDistributionRun::SetAside(const TSetAsidePlan& plan) {
+    std::vector<std::string> top;
+    for (const std::string& name : plan.Top) {
+        if (result_.Stopped)
+            return top;
+        if (Keep(root_ + "\\" + name) == TStep::Done) {
+            ++result_.SetAside;
+            top.push_back(name);
+        }
+    }
+    std::set<std::string> groups;
+    for (const std::string& path : plan.InCategories) {
+        if (result_.Stopped)
+            return top;
+        if (Keep(path) != TStep::Done)
+            continue;
+        ++result_.SetAside;
+        // A group inside a category folder, which it may leave empty.
+        if (ParentOf(ParentOf(ParentOf(path))) == root_)
+            groups.insert(ParentOf(path));
+    }
+    for (const std::string& group : groups) {
+        if (result_.Stopped || !NamesIn(shell_, group).empty() || shell_.RemoveFolder(group) != 0)
+            continue;
+        changed_.insert(ParentOf(group));
+        if (!journal_.AppendRemoval(shell_, group))
+            Stop();
+    }
+    return top;
+}
+
+// The links of a group that say nothing of its program stay out of the category, in keeping;
+// a group that would be left with no program keeps them all.
+void TDistributionRun::LeaveOutLinks(const std::string& group) {
+    std::vector<std::string> noise;
+    bool program = false;
+    for (const std::string& name : NamesIn(shell_, group)) {
+        const std::string path = group + "\\" + name;
+        const std::string extension = AsciiLower(ExtensionOf(name));
+        if ((extension != ".lnk" && extension != ".url") || shell_.FolderExists(path))
+            continue;
+        if (SaysNothingOfItsProgram(ReadLinkFacts(shell_, path, false), true))
+            noise.push_back(path);
+        else
+            program = true;
+    }
+    if (!program)
+        return;
+    for (const std::string& path : noise) {
+        if (Keep(path) == TStep::Stop)
+            return;
+    }
+}
+
 void TDistributionRun::Finish() {
     for (const auto& [folder, created] : createdFolders_) {
         // A folder that cannot be removed stays, empty: nothing is lost.
@@ -319,17 +398,65 @@ std::string PlannedMovesText(const TPlannedMoves& plan) {
                 {std::to_string(plan.Entries), std::to_string(plan.Categories)});
 }
 
+TSetAsidePlan PlanSetAside(ShellServices& shell, const std::string& root,
+                           const std::string& journals, const TDistributionOptions& options) {
+    TSetAsidePlan plan;
+    std::vector<std::string> candidates;
+    if (options.SetAside == TDistributionOptions::TSetAside::Everywhere) {
+        for (const std::string& name : NamesIn(shell, root)) {
+            if (IsWithoutProgram(shell, root + "\\" + name))
+                plan.Top.push_back(name);
+        }
+        for (const std::string& category : CategoryNames) {
+            const std::string folder = root + "\\" + category;
+            if (shell.FolderExists(folder) && !shell.IsFolderLink(folder)) {
+                std::vector<std::string> found = ShortcutsWithoutProgram(shell, folder);
+                plan.InCategories.insert(plan.InCategories.end(), found.begin(), found.end());
+            }
+        }
+    } else if (options.SetAside == TDistributionOptions::TSetAside::OwnMoves) {
+        // What an earlier distribution put into a category folder: a shortcut, or a group's items.
+        for (const std::string& path : EarlierDestinations(shell, root, journals)) {
+            std::vector<std::string> items{path};
+            if (shell.FolderExists(path) && !shell.IsFolderLink(path)) {
+                items.clear();
+                for (const std::string& name : NamesIn(shell, path))
+                    items.push_back(path + "\\" + name);
+            }
+            for (const std::string& item : items) {
+                if (IsWithoutProgram(shell, item))
+                    plan.InCategories.push_back(item);
+            }
+        }
+    }
+    return plan;
+}
+
 void DistributeFolder(ShellServices& shell, const std::string& root,
-                      const std::vector<TFolderEntry>& entries, TJournalWriter& journal,
-                      TDistribution& result, std::vector<bool>& moved) {
+                      const std::vector<TFolderEntry>& entries, const TSetAsidePlan& plan,
+                      const TDistributionOptions& options, TJournalWriter& journal,
+                      TDistribution& result, std::vector<bool>& moved,
+                      std::vector<std::string>& setAside) {
     moved.assign(entries.size(), false);
-    TDistributionRun run(shell, root, journal, result);
+    TDistributionRun run(shell, root, journal, options, result);
     try {
-        for (size_t i = 0; i < entries.size(); ++i) {
+        // The shortcuts of removed programs at the top first, so that none is distributed.
+        setAside = run.SetAside({plan.Top, {}});
+        std::set<std::string> gone;
+        for (const std::string& name : setAside)
+            gone.insert(shell.FoldedName(name));
+        for (size_t i = 0; i < entries.size() && !result.Stopped; ++i) {
+            if (gone.count(shell.FoldedName(entries[i].Name)))
+                continue;
             const TDistributionRun::TStep step = run.Distribute(entries[i]);
             moved[i] = step == TDistributionRun::TStep::Done;
-            if (step == TDistributionRun::TStep::Stop)
-                break;
+        }
+        // Those in the category folders after the moves, the groups moved now among them.
+        if (options.SetAside != TDistributionOptions::TSetAside::None && !result.Stopped) {
+            TSetAsidePlan inCategories =
+                PlanSetAside(shell, root, ParentOf(journal.Path()), options);
+            inCategories.Top.clear();
+            run.SetAside(inCategories);
         }
     } catch (...) {
         run.Finish();
@@ -344,6 +471,7 @@ void MergeInto(TDistribution& result, const TDistribution& part) {
     // A part that could not start its journal moved nothing: the distribution is incomplete.
     result.Stopped |= part.Stopped || part.NotStarted;
     result.Failed += part.Failed;
+    result.SetAside += part.SetAside;
     result.Refused.insert(result.Refused.end(), part.Refused.begin(), part.Refused.end());
     result.Stayed.insert(result.Stayed.end(), part.Stayed.begin(), part.Stayed.end());
 }
@@ -359,24 +487,34 @@ std::vector<size_t> DueEntries(bool isUser) {
 }
 
 // The all-users entries go to the all-users step as names and categories only.
+// Catalogue entries of one origin whose names a step moved (or set aside) count as moved.
+void MarkMoved(bool isUser, const std::vector<std::string>& names) {
+    for (TStartMenu& entry : StartMenuItems) {
+        if (entry.IsUser == isUser &&
+            std::count(names.begin(), names.end(), FileNameOf(entry.Path)))
+            entry.Moved = true;
+    }
+}
+
+// The all-users entries go to the all-users step as names and categories only, with what it is to
+// set aside or leave out; it judges every shortcut again itself.
 void DistributeAllUsers(ShellServices& shell, const std::vector<size_t>& due,
-                        const std::string& journal, TDistribution& result) {
+                        const TDistributionOptions& options, const std::string& journal,
+                        TDistribution& result) {
     TAllUsersWork work;
     work.Journal = journal;
+    work.Options = options;
     for (size_t i : due)
         work.Entries.emplace_back(FileNameOf(StartMenuItems[i].Path), StartMenuItems[i].Category);
     const TAllUsersOutcome outcome = DoAllUsersWork(shell, work);
     MergeInto(result, outcome.Distribution);
-    for (size_t i : due) {
-        if (std::count(outcome.Moved.begin(), outcome.Moved.end(),
-                       FileNameOf(StartMenuItems[i].Path)))
-            StartMenuItems[i].Moved = true;
-    }
+    MarkMoved(false, outcome.Moved);
     if (outcome.IoError)
         throw EInOutError(static_cast<int>(outcome.IoError));
 }
 
-void DistributeUser(ShellServices& shell, const std::vector<size_t>& due, TJournalWriter& journal,
+void DistributeUser(ShellServices& shell, const std::vector<size_t>& due, const TSetAsidePlan& plan,
+                    const TDistributionOptions& options, TJournalWriter& journal,
                     TDistribution& result) {
     std::vector<TFolderEntry> entries;
     for (size_t i : due) {
@@ -384,9 +522,30 @@ void DistributeUser(ShellServices& shell, const std::vector<size_t>& due, TJourn
         entries.push_back({FileNameOf(entry.Path), entry.Category, Caption(entry)});
     }
     std::vector<bool> moved;
-    DistributeFolder(shell, *UserProgramsDir, entries, journal, result, moved);
+    std::vector<std::string> setAside;
+    DistributeFolder(shell, *UserProgramsDir, entries, plan, options, journal, result, moved,
+                     setAside);
     for (size_t k = 0; k < due.size(); ++k)
         StartMenuItems[due[k]].Moved = moved[k];
+    MarkMoved(true, setAside);
+}
+
+// What one Programs folder has for a distribution to do: its due entries, what it would set aside.
+struct TFolderWork {
+    std::vector<size_t> Due;
+    TSetAsidePlan Plan;
+    bool Empty() const { return Due.empty() && Plan.Empty(); }
+};
+
+TFolderWork WorkOf(ShellServices& shell, bool isUser, const TDistributionOptions& options) {
+    TFolderWork work;
+    work.Due = DueEntries(isUser);
+    const std::optional<std::string>& root = isUser ? UserProgramsDir : CommonProgramsDir;
+    const std::optional<std::string> journals =
+        JournalFolder(shell, isUser ? TJournalKind::User : TJournalKind::AllUsers);
+    if (root && journals)
+        work.Plan = PlanSetAside(shell, *root, *journals, options);
+    return work;
 }
 
 } // namespace
@@ -395,17 +554,20 @@ bool AsksForAdministrator(ShellServices& shell, const TPlannedMoves& plan) {
     return plan.AllUsers > 0 && !shell.IsElevated();
 }
 
-TDistribution DistributeItems(ShellServices& shell) {
+TDistribution DistributeItems(ShellServices& shell, const TDistributionOptions& options) {
     TDistribution result;
     for (const TStartMenu& entry : StartMenuItems)
         result.MovedBefore += IsAssigned(entry) && entry.Moved;
-    const std::vector<size_t> common = DueEntries(false), user = DueEntries(true);
-    if (common.empty() && user.empty())
+    TFolderWork common = WorkOf(shell, false, options);
+    const TFolderWork user = WorkOf(shell, true, options);
+    if (!options.MayAskForRights && !shell.IsElevated())
+        common = TFolderWork();
+    if (common.Empty() && user.Empty())
         return result;
     // Nothing is changed without a way back. The user's journal names the distribution; the
     // all-users step's journal takes the same name, so that both are undone together.
     std::optional<TJournalWriter> journal;
-    if (!user.empty()) {
+    if (!user.Empty()) {
         journal = TJournalWriter::Start(shell, TJournalKind::User);
         if (!journal) {
             result.NotStarted = true;
@@ -413,12 +575,12 @@ TDistribution DistributeItems(ShellServices& shell) {
         }
     }
     // In catalogue order: the all-users entries first.
-    if (!common.empty())
-        DistributeAllUsers(shell, common, journal ? FileNameOf(journal->Path()) : NewJournalName(),
-                           result);
+    if (!common.Empty())
+        DistributeAllUsers(shell, common.Due, options,
+                           journal ? FileNameOf(journal->Path()) : NewJournalName(), result);
     // A cancel, or a step the all-users journal missed, stops the distribution there.
-    if (!user.empty() && !result.Stopped)
-        DistributeUser(shell, user, *journal, result);
+    if (!user.Empty() && !result.Stopped)
+        DistributeUser(shell, user.Due, user.Plan, options, *journal, result);
     return result;
 }
 
@@ -428,6 +590,8 @@ std::string DistributionReport(const TDistribution& result) {
     std::string text = Text(result.Complete() ? TText::Distributed : TText::DistributedIncomplete);
     for (const std::string& stayed : result.Stayed)
         text += "\n" + stayed;
+    if (result.SetAside > 0)
+        text += "\n" + Text(TText::SetAsideCount, {std::to_string(result.SetAside)});
     if (result.MovedBefore > 0)
         text += "\n" + Text(TText::MovedBefore, {std::to_string(result.MovedBefore)});
     return text;

@@ -17,12 +17,39 @@ struct TDistribution {
     std::vector<std::string> Refused; // Programs folders only an administrator may change
     std::vector<std::string> Stayed;  // why each entry that stayed at the top did, for the report
     size_t MovedBefore = 0; // assigned entries this run had moved already: left where they are
+    size_t SetAside = 0;    // shortcuts without a program put into keeping
 
     // Every entry due was moved and named in its category folder.
     bool Complete() const {
         return !NotStarted && !Stopped && Failed == 0 && Refused.empty() && Stayed.empty();
     }
 };
+
+// What a distribution does beside moving the ticked entries.
+struct TDistributionOptions {
+    // Shortcuts without a program (catalogue/missing_programs.h) put into Orvane's keeping: none;
+    // every one at the top and in the nine category folders (and the groups in them); or, for the
+    // re-apply, those in the category folders that an earlier distribution, not undone, put there.
+    enum class TSetAside { None, Everywhere, OwnMoves };
+    TSetAside SetAside = TSetAside::None;
+    // A program group moved into a category leaves its uninstall, readme, help, licence and
+    // web-site links in keeping, unless it would be left with no program.
+    bool LeaveOutGroupLinks = false;
+    // Without administrator rights, the all-users folder's part is asked for (Windows' prompt);
+    // false: it is left out (the re-apply never asks).
+    bool MayAskForRights = true;
+};
+
+// The shortcuts without a program a distribution will set aside in one Programs folder, judged
+// when it is planned (and again by the all-users step, which trusts no plan of the user's).
+struct TSetAsidePlan {
+    std::vector<std::string> Top;          // names at the top of the folder
+    std::vector<std::string> InCategories; // paths in the category folders and their groups
+    bool Empty() const { return Top.empty() && InCategories.empty(); }
+};
+// The plan for `root`, whose journals are in `journals`.
+TSetAsidePlan PlanSetAside(ShellServices& shell, const std::string& root,
+                           const std::string& journals, const TDistributionOptions& options);
 
 // What the next distribution would move: the ticked entries this run has not moved yet, and the
 // categories they go to.
@@ -55,7 +82,7 @@ bool AsksForAdministrator(ShellServices& shell, const TPlannedMoves& plan);
 // for another reason throws EInOutError and stops the loop there. A category folder this
 // distribution created and nothing reached is removed again, and the shell is told about every
 // folder that changed.
-TDistribution DistributeItems(ShellServices& shell);
+TDistribution DistributeItems(ShellServices& shell, const TDistributionOptions& options = {});
 
 // The message that ends a distribution; none when it did not start.
 std::string DistributionReport(const TDistribution& result);
@@ -67,9 +94,12 @@ struct TFolderEntry {
     std::string Shown; // the name the report gives it
 };
 
-// Distributes entries of one Programs folder, `root`, by the rules of DistributeItems, recording
-// each step in `journal` and what came of it in `result`; `moved` tells, by entry, which were
-// moved. Throws EInOutError as DistributeItems does, once it has tidied up.
+// Distributes entries of one Programs folder, `root`, by the rules of DistributeItems and sets
+// aside what `plan` names, recording each step in `journal` and what came of it in `result`;
+// `moved` tells, by entry, which were moved, `setAside` names the top-level entries put into
+// keeping. Throws EInOutError as DistributeItems does, once it has tidied up.
 void DistributeFolder(ShellServices& shell, const std::string& root,
-                      const std::vector<TFolderEntry>& entries, TJournalWriter& journal,
-                      TDistribution& result, std::vector<bool>& moved);
+                      const std::vector<TFolderEntry>& entries, const TSetAsidePlan& plan,
+                      const TDistributionOptions& options, TJournalWriter& journal,
+                      TDistribution& result, std::vector<bool>& moved,
+                      std::vector<std::string>& setAside);

@@ -63,8 +63,10 @@ bool TMenuPlaces::Allows(const TRecord& record) const {
     if (!from || from->Root == Keeping)
         return false;
     const bool fromCategory = CategoryOf(from->Parts[0]).has_value();
+    // Any folder below the Programs folder but a category folder itself: a group a merge or a
+    // setting aside emptied.
     if (record.Kind == TRecordKind::Removal)
-        return !fromCategory;
+        return !fromCategory || from->Parts.size() >= 2;
     const std::optional<TPlace> to = Locate(move.NewPath);
     if (!to)
         return false;
@@ -79,8 +81,9 @@ bool TMenuPlaces::Allows(const TRecord& record) const {
         return false;
     }
     if (to->Root == Keeping) {
-        // An entry of a category folder, kept under a numbered folder by its own name.
-        return fromCategory && from->Parts.size() >= 2 && to->Parts.size() == 2 &&
+        // An entry of the Programs folder (not a category folder itself) kept under a numbered
+        // folder by its own name: an earlier copy, a shortcut without a program, a group's link.
+        return (!fromCategory || from->Parts.size() >= 2) && to->Parts.size() == 2 &&
                IsNumber(to->Parts[0]) && to->Parts[1] == from->Parts.back();
     }
     // The same names, one category folder further down in the same Programs folder.

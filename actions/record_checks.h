@@ -29,9 +29,9 @@ public:
     //  - an entry of the Programs folder (or an item of its group, further down) moved to the same
     //    place below a category folder of that Programs folder; only a top-level entry's move may
     //    create the category folder and name the entry's own desktop.ini line;
-    //  - an entry below a category folder moved into the journal's keeping folder, under a
-    //    numbered folder of its own and its own name;
-    //  - a folder below the Programs folder, not a category folder, removed.
+    //  - an entry of the Programs folder, not a category folder itself, moved into the journal's
+    //    keeping folder, under a numbered folder of its own and its own name;
+    //  - a folder below the Programs folder, not a category folder itself, removed.
     bool Allows(const TRecord& record) const;
     // Whether a folder that the record's paths go through (below their Programs or keeping
     // folder) is a folder link, which would lead out of it.

@@ -1,4 +1,5 @@
 // Orvane's entry: the main window over the real Windows shell, and the message loop.
+#include "actions/reapply.h"
 #include "app/all_users_step_main.h"
 #include "shell/windows_shell.h"
 #include "ui/UMainForm.h"
@@ -21,8 +22,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     PreloadSystemLibraries();
     EnforceRedirectionTrust();
     // Started with administrator rights for the all-users step: that, and no window.
-    if (const std::optional<int> served = ServeAllUsersStepIfAsked(CommandLineArguments()))
+    const std::vector<std::string> args = CommandLineArguments();
+    if (const std::optional<int> served = ServeAllUsersStepIfAsked(args))
         return *served;
+    // Started by the scheduled task: the re-apply, with no window, no dialog and no question.
+    if (args == std::vector<std::string>{"--reapply"}) {
+        TComScope com;
+        WindowsShell shell;
+        shell.SetQuiet(true);
+        return Reapply(shell).Complete() ? 0 : 1;
+    }
     // One Orvane at a time: a second one brings the first one's window to the front instead.
     if (BroughtRunningOrvaneForward())
         return 0;

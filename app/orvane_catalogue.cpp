@@ -4,9 +4,11 @@
 #include "actions/backup.h"
 #include "actions/distribution.h"
 #include "actions/earlier_choices.h"
+#include "actions/reapply.h"
 #include "actions/undo.h"
 #include "app/all_users_step_main.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
 #include "shell/windows_shell.h"
@@ -23,12 +25,16 @@ namespace {
 
 const char* const Usage =
     "usage: orvane-catalogue [--assign INDEX=CATEGORY]... [--suggest] [--backup FOLDER]\n"
-    "                        [--distribute] [--undo]\n"
+    "                        [--set-aside-missing] [--leave-out-group-links] [--distribute]\n"
+    "                        [--undo]\n"
     "       orvane-catalogue --categories\n"
+    "       orvane-catalogue --reapply\n"
     "  Scans both Start-menu Programs folders and prints the catalogue as\n"
     "  INDEX<TAB>ORIGIN<TAB>CATEGORY<TAB>DISPLAY NAME<TAB>PATH<TAB>LOCALIZED NAME<TAB>SOURCE\n"
+    "  <TAB>MISSING\n"
     "  (ORIGIN is common or user; LOCALIZED NAME is empty when the entry has none; SOURCE is\n"
-    "  where a suggested category came from: journal, known or details, else empty).\n"
+    "  where a suggested category came from: journal, known or details, else empty; MISSING is\n"
+    "  \"missing\" for a shortcut whose program was removed, else empty).\n"
     "  --assign INDEX=CATEGORY  assigns entry INDEX to a category, numbered from 0 as\n"
     "                           --categories lists them (repeatable)\n"
     "  --suggest                gives every entry without a category the one suggested\n"
@@ -36,13 +42,21 @@ const char* const Usage =
     "                           what its target says of itself\n"
     "  --backup FOLDER          copies both Programs folders into FOLDER, unless it holds\n"
     "                           a backup already\n"
+    "  --set-aside-missing      puts the shortcuts of removed programs, at the top and in\n"
+    "                           the category folders, into Orvane's keeping (journaled)\n"
+    "  --leave-out-group-links  a program group moved into a category leaves its uninstall,\n"
+    "                           readme, help and web-site links in Orvane's keeping\n"
     "  --distribute             moves every assigned entry into its category folder,\n"
     "                           keeping a journal of the moves\n"
     "  --undo                   moves the entries of the most recent distribution not yet\n"
     "                           undone back where they were\n"
     "  Messages are printed one a line. The exit status is 1 when the backup, the\n"
     "  distribution or the undo is refused or incomplete.\n"
-    "  --categories prints the category names, one a line, in category order, and nothing else.\n";
+    "  --categories prints the category names, one a line, in category order, and nothing else.\n"
+    "  --reapply puts the entries that updates recreated at the top back into the categories\n"
+    "  earlier distributions, not undone, gave them, asking nothing and showing no dialog;\n"
+    "  without administrator rights it names the all-users entries it leaves. It prints a line\n"
+    "  per entry moved or left and a summary; the exit status is 1 when something was left.\n";
 
 void Print(const std::string& text) {
     WriteUtf8(STD_OUTPUT_HANDLE, text);
@@ -64,7 +78,9 @@ struct Options {
     bool suggest = false;
     std::optional<std::string> backupFolder;
     bool distribute = false;
+    TDistributionOptions distribution;
     bool undo = false;
+    bool reapply = false;
 };
 
 bool ParseNumber(const std::string& text, long& value) {
@@ -107,6 +123,13 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             options.suggest = true;
         } else if (arg == "--categories" && args.size() == 1) {
             options.categories = true;
+        } else if (arg == "--reapply" && args.size() == 1) {
+            options.reapply = true;
+        } else if (arg == "--set-aside-missing" &&
+                   options.distribution.SetAside == TDistributionOptions::TSetAside::None) {
+            options.distribution.SetAside = TDistributionOptions::TSetAside::Everywhere;
+        } else if (arg == "--leave-out-group-links" && !options.distribution.LeaveOutGroupLinks) {
+            options.distribution.LeaveOutGroupLinks = true;
         } else if (arg == "--distribute" && !options.distribute) {
             options.distribute = true;
         } else if (arg == "--undo" && !options.undo) {
@@ -125,7 +148,8 @@ void PrintCatalogue(const std::vector<TSuggestionSource>& sources) {
         const char* source = i < sources.size() ? SourceName(sources[i]) : "";
         Print(std::to_string(i) + "\t" + (entry.IsUser ? "user" : "common") + "\t" +
               std::to_string(entry.Category) + "\t" + DisplayName(entry.Path) + "\t" + entry.Path +
-              "\t" + entry.LocalizedName + "\t" + source + "\n");
+              "\t" + entry.LocalizedName + "\t" + source + "\t" +
+              (entry.WithoutProgram ? "missing" : "") + "\n");
     }
 }
 
@@ -159,6 +183,12 @@ int main() {
     }
     TComScope com;
     ConsoleShell shell;
+    if (options->reapply) {
+        shell.SetQuiet(true);
+        const TReapplyResult result = Reapply(shell);
+        Print(ReapplyReport(result) + "\n");
+        return result.Complete() ? 0 : 1;
+    }
     ScanStartMenu(shell);
     for (const auto& [index, category] : options->assignments) {
         if (static_cast<size_t>(index) >= StartMenuItems.size()) {
@@ -169,6 +199,8 @@ int main() {
     }
     for (const auto& [index, category] : options->assignments)
         StartMenuItems[static_cast<size_t>(index)].Category = static_cast<int32_t>(category);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.WithoutProgram = IsWithoutProgram(shell, entry.Path);
     TSuggestionRun suggested;
     if (options->suggest)
         suggested = Suggest(shell);
@@ -178,8 +210,15 @@ int main() {
     try {
         if (options->backupFolder && !MakeBackup(shell, *options->backupFolder))
             return 1;
-        if (options->distribute) {
-            const TDistribution result = DistributeItems(shell);
+        // Setting aside without --distribute moves nothing else.
+        const bool setAside =
+            options->distribution.SetAside != TDistributionOptions::TSetAside::None;
+        if (setAside && !options->distribute) {
+            for (TStartMenu& entry : StartMenuItems)
+                entry.Category = NoCategory;
+        }
+        if (options->distribute || setAside) {
+            const TDistribution result = DistributeItems(shell, options->distribution);
             const std::string report = DistributionReport(result);
             if (!report.empty())
                 Print(report + "\n");

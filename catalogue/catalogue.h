@@ -20,6 +20,7 @@ struct TStartMenu {
     bool IsUser = false;           // false: all-users Programs folder; true: the user's
     std::string LocalizedName;     // the name the Start menu shows from desktop.ini; empty: none
     bool Moved = false;            // this run moved it into its category folder (and not back)
+    bool WithoutProgram = false;   // a shortcut whose program was removed (missing_programs.h)
 };
 
 // Process-wide catalogue state. An entry's index in StartMenuItems is its identity for the run.

@@ -116,14 +116,6 @@ std::vector<std::string> ListedNames(ShellServices& shell, const std::string& fo
     return names;
 }
 
-std::string ShownName(ShellServices& shell, const std::string& folder, const std::string& name,
-                      const std::map<std::string, std::string>& fileNames) {
-    // Not listed here: whether the entry can name itself is left to the shell's own check.
-    const std::string localized = LocalizedNameOf(shell, folder + "\\" + name,
-                                                  {name, shell.FoldedName(name), true}, fileNames);
-    return localized.empty() ? DisplayName(name) : localized;
-}
-
 std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,
                                                       const std::string& folder) {
     std::map<std::string, std::string> lines;

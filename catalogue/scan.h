@@ -24,11 +24,6 @@ void ScanProgramsFolder(ShellServices& shell, const std::string& folder, bool is
 std::vector<std::string> ListedNames(ShellServices& shell, const std::string& folder,
                                      const std::set<std::string>& shellFolders);
 
-// The name the Start menu shows for an entry of `folder` (its localized name, else DisplayName);
-// `fileNames` are the folder's LocalizedFileNames.
-std::string ShownName(ShellServices& shell, const std::string& folder, const std::string& name,
-                      const std::map<std::string, std::string>& fileNames);
-
 // The [LocalizedFileNames] lines of `folder`'s desktop.ini, by folded file name.
 std::map<std::string, std::string> LocalizedFileNames(ShellServices& shell,
                                                       const std::string& folder);

@@ -1,5 +1,6 @@
 #include "catalogue/suggest.h"
 
+#include "catalogue/missing_programs.h"
 #include "texts/texts.h"
 
 #include <algorithm>
@@ -277,25 +278,40 @@ std::vector<std::string> SuggestionTableProblems() {
     return Tables().Problems;
 }
 
-static TLinkFacts ReadLinkFacts(ShellServices& shell, const std::string& path) {
+namespace {
+
+TLinkFacts LinkFactsOf(ShellServices& shell, const std::string& path,
+                       const std::optional<TShortcutInfo>& shortcut, bool withVersion) {
     TLinkFacts link;
     link.Name = DisplayName(path);
-    const std::optional<TShortcutInfo> shortcut = shell.ReadShortcut(path);
     if (!shortcut)
         return link;
     link.TargetFile = FileNameOf(shortcut->Target);
     link.Comment = shortcut->Comment;
     link.Url = shortcut->Url;
     const std::string target = FoldedText(link.TargetFile);
-    if (EndsWith(target, ".exe") && !Tables().Hosts.count(target))
+    if (withVersion && EndsWith(target, ".exe") && !Tables().Hosts.count(target))
         link.Version = shell.ReadVersionInfo(shortcut->Target);
     return link;
+}
+
+} // namespace
+
+TLinkFacts ReadLinkFacts(ShellServices& shell, const std::string& path, bool withVersion) {
+    return LinkFactsOf(shell, path, shell.ReadShortcut(path), withVersion);
+}
+
+bool SaysNothingOfItsProgram(const TLinkFacts& link, bool inGroup) {
+    return SaysNothing(link, inGroup);
 }
 
 TEntryFacts ReadEntryFacts(ShellServices& shell, const std::string& path) {
     TEntryFacts facts;
     if (!shell.FolderExists(path)) {
-        facts.Links.push_back(ReadLinkFacts(shell, path));
+        const std::optional<TShortcutInfo> shortcut = shell.ReadShortcut(path);
+        facts.Links.push_back(LinkFactsOf(shell, path, shortcut, true));
+        facts.WithoutProgram =
+            AsciiLower(ExtensionOf(path)) == ".lnk" && IsWithoutProgram(shell, shortcut);
         return facts;
     }
     facts.IsGroup = true;
@@ -309,6 +325,9 @@ TEntryFacts ReadEntryFacts(ShellServices& shell, const std::string& path) {
 
 TSuggestion SuggestCategory(ShellServices& shell, const TStartMenu& entry, const TEntryFacts& facts,
                             const std::map<std::string, int32_t>& earlier) {
+    // A shortcut whose program was removed belongs to no category.
+    if (facts.WithoutProgram || entry.WithoutProgram)
+        return {};
     if (auto choice = earlier.find(shell.FoldedName(FileNameOf(entry.Path)));
         choice != earlier.end() && choice->second >= 0 && choice->second < CategoryCount)
         return {choice->second, TSuggestionSource::Journal};

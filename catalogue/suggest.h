@@ -31,6 +31,7 @@ struct TLinkFacts {
 struct TEntryFacts {
     bool IsGroup = false;
     std::vector<TLinkFacts> Links;
+    bool WithoutProgram = false; // a shortcut whose program was removed: no category is suggested
 };
 
 // Reads an entry's facts: each shortcut's target, comment and address, and the version texts of
@@ -61,6 +62,14 @@ struct TSuggestionRun {
 // its name alone.
 TSuggestionRun SuggestCategories(ShellServices& shell, const std::vector<TEntryFacts>& facts,
                                  const std::map<std::string, int32_t>& earlier);
+
+// Whether a shortcut says nothing of the program it belongs to: an uninstall, readme, help, licence
+// or web-site link (`inGroup`: among a program group's links, where every link to an ordinary web
+// address is one).
+bool SaysNothingOfItsProgram(const TLinkFacts& link, bool inGroup);
+// What a shortcut says of its program, read through the shell (`withVersion`: with its target's
+// version texts).
+TLinkFacts ReadLinkFacts(ShellServices& shell, const std::string& path, bool withVersion = true);
 
 // The one message that reports a run.
 std::string SuggestionReport(const TSuggestionRun& run);

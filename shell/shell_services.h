@@ -155,6 +155,15 @@ struct TShortcutInfo {
     std::string WorkingFolder; // the folder it starts in
     std::string Comment;       // its description, shown as the tip
     std::string Url;           // an internet shortcut's (.url) address; empty for a .lnk
+    bool Advertised = false;   // an installer's advertised shortcut: it starts its product's
+                               // installation, not a file
+};
+
+// What can be told of a shortcut's target path.
+enum class TTargetState {
+    Present,
+    Missing, // on a drive that is there, fixed and readable now, and not on it
+    Unknown, // anything else: a network share, a removable disk, a missing or locked drive
 };
 
 // What an executable's version resource says of it; empty where it has no such text.
@@ -230,6 +239,13 @@ public:
     // What a shortcut (.lnk) or internet shortcut (.url) points at; nothing for any other file or
     // one that cannot be read. Safe on any thread (it sets up COM for itself where needed).
     virtual std::optional<TShortcutInfo> ReadShortcut(const std::string& path) = 0;
+    // Whether a shortcut's target path (environment variables allowed) is there. Only a path on a
+    // drive that is present, fixed and readable now is ever told Missing; a network path, a
+    // removable disk, a drive that is not there or does not answer is Unknown.
+    virtual TTargetState ProbeTarget(const std::string& path) = 0;
+    // Whether the Start menu shows one folder level only (Windows 10 and later), so that a group
+    // moved into a category shows its items loose there.
+    virtual bool StartMenuShowsOneLevel() = 0;
     // The version resource texts of an executable, in the first language it lists.
     virtual TVersionInfo ReadVersionInfo(const std::string& path) = 0;
     // Tells the shell that a folder's content changed, and waits until it has been told, so that
@@ -261,4 +277,20 @@ public:
     virtual bool OpenThroughDesktopShell(const std::string& target) = 0;
     // A modal message with one OK button and the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+
+    // This process's user account as the system names it, "DOMAIN\name"; empty when it cannot be
+    // told.
+    virtual std::string UserAccount() = 0;
+    // Registers the scheduled task `name` in the scheduler's root folder from its XML definition,
+    // replacing any task of that name; it runs as its definition's principal says, with the user's
+    // own logon. Returns the system's code (an HRESULT), 0 on success.
+    [[nodiscard]] virtual unsigned RegisterTask(const std::string& name,
+                                                const std::string& xml) = 0;
+    // Removes the scheduled task `name` from the root folder. Returns the system's code, 0 on
+    // success and when there was no such task.
+    [[nodiscard]] virtual unsigned RemoveTask(const std::string& name) = 0;
+    // The program the scheduled task `name` runs: its first program action's path as stored
+    // (quotes included), empty when it has none. Nothing when there is no such task or the
+    // scheduler cannot be asked.
+    virtual std::optional<std::string> TaskProgram(const std::string& name) = 0;
 };

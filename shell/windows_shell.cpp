@@ -14,7 +14,9 @@
 #include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <taskschd.h>
 
+#include <cwctype>
 #include <utility>
 #include <vector>
 
@@ -73,6 +75,13 @@ unsigned WindowsShell::RemoveFolder(const std::string& path) {
 
 ShellOpResult WindowsShell::ShellFileOperation(ShellOp op, const std::string& from,
                                                const std::string& to) {
+    // A move within a volume renames, and fails rather than replace what is there; a file may be
+    // copied across volumes, as the shell would.
+    if (quiet_ && op == ShellOp::Move)
+        return {MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_COPY_ALLOWED)
+                    ? 0u
+                    : static_cast<unsigned>(GetLastError()),
+                false};
     // Each list is one path followed by two extra NULs.
     std::wstring source = Widen(from) + std::wstring(2, L'\0');
     std::wstring target = Widen(to) + std::wstring(2, L'\0');
@@ -411,7 +420,38 @@ std::optional<TShortcutInfo> WindowsShell::ReadShortcut(const std::string& path)
         LinkText([&](wchar_t* text, int size) { return link->GetWorkingDirectory(text, size); });
     info.Comment =
         LinkText([&](wchar_t* text, int size) { return link->GetDescription(text, size); });
+    // An installer's advertised shortcut names its product, not a file.
+    TComPtr<IShellLinkDataList> data;
+    DWORD flags = 0;
+    info.Advertised = SUCCEEDED(link->QueryInterface(IID_IShellLinkDataList, data.put_void())) &&
+                      SUCCEEDED(data->GetFlags(&flags)) && (flags & SLDF_HAS_DARWINID);
     return info;
+}
+
+TTargetState WindowsShell::ProbeTarget(const std::string& path) {
+    const std::wstring target = Widen(ExpandEnvironment(path));
+    // A drive letter and its root; anything else (a network path, a relative one) is not judged.
+    if (target.size() < 3 || target[1] != L':' || target[2] != L'\\' || !iswalpha(target[0]))
+        return TTargetState::Unknown;
+    const std::wstring root = target.substr(0, 3);
+    // Only a fixed drive that is there and answers now: not a removable, network or locked one.
+    if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED ||
+        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0))
+        return TTargetState::Unknown;
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return TTargetState::Present;
+    const DWORD code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? TTargetState::Missing
+                                                                        : TTargetState::Unknown;
+}
+
+bool WindowsShell::StartMenuShowsOneLevel() {
+    // The version this program is told (its manifest names Windows 10 as supported).
+    OSVERSIONINFOW version{sizeof(version)};
+    using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (const auto get = ProcedureOf<GetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion"))
+        get(&version);
+    return version.dwMajorVersion >= 10;
 }
 
 TVersionInfo WindowsShell::ReadVersionInfo(const std::string& path) {
@@ -657,7 +697,119 @@ bool WindowsShell::OpenThroughDesktopShell(const std::string& target) {
 }
 
 void WindowsShell::ShowMessage(const std::string& text) {
+    if (quiet_)
+        return;
     // No owner: the box is centred on the screen; task-modal keeps the window out of reach.
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(ApplicationTitle).c_str(),
                 MB_OK | MB_TASKMODAL);
+}
+
+std::string WindowsShell::UserAccount() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return std::string();
+    const TKernelHandle owned(token);
+    alignas(TOKEN_USER) unsigned char buffer[256] = {};
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length))
+        return std::string();
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameLength = 256, domainLength = 256;
+    SID_NAME_USE use{};
+    if (!LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name,
+                           &nameLength, domain, &domainLength, &use))
+        return std::string();
+    return Narrow(domainLength ? std::wstring(domain) + L"\\" + name : std::wstring(name));
+}
+
+namespace {
+
+TBstr BstrOf(const std::string& text) {
+    return TBstr(SysAllocString(Widen(text).c_str()));
+}
+
+// The Task Scheduler's root folder, through a connection to the scheduler on this computer as
+// this user. Returns the system's code.
+HRESULT SchedulerRoot(TComPtr<ITaskFolder>& root) {
+    TComPtr<ITaskService> service;
+    HRESULT result = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_ITaskService, service.put_void());
+    if (FAILED(result))
+        return result;
+    const TVariant none;
+    result = service->Connect(none.get(), none.get(), none.get(), none.get());
+    if (FAILED(result))
+        return result;
+    const TBstr path(SysAllocString(L"\\"));
+    if (!path)
+        return E_OUTOFMEMORY;
+    return service->GetFolder(path.get(), root.put());
+}
+
+// The code as the callers report it: 0 for success, the HRESULT otherwise.
+unsigned CodeOf(HRESULT result) {
+    return SUCCEEDED(result) ? 0 : static_cast<unsigned>(result);
+}
+
+} // namespace
+
+unsigned WindowsShell::RegisterTask(const std::string& name, const std::string& xml) {
+    // The window's thread has COM already; the catalogue tool and the tests may not.
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    if (const HRESULT result = SchedulerRoot(root); FAILED(result))
+        return CodeOf(result);
+    const TBstr path = BstrOf(name), definition = BstrOf(xml);
+    if (!path || !definition)
+        return CodeOf(E_OUTOFMEMORY);
+    // No account given: the task runs as its definition's principal, with the user's own logon;
+    // no password is kept.
+    const TVariant none;
+    TComPtr<IRegisteredTask> task;
+    return CodeOf(root->RegisterTask(path.get(), definition.get(), TASK_CREATE_OR_UPDATE,
+                                     none.get(), none.get(), TASK_LOGON_INTERACTIVE_TOKEN,
+                                     none.get(), task.put()));
+}
+
+unsigned WindowsShell::RemoveTask(const std::string& name) {
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    if (const HRESULT result = SchedulerRoot(root); FAILED(result))
+        return CodeOf(result);
+    const TBstr path = BstrOf(name);
+    if (!path)
+        return CodeOf(E_OUTOFMEMORY);
+    const HRESULT result = root->DeleteTask(path.get(), 0);
+    return result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? 0 : CodeOf(result);
+}
+
+std::optional<std::string> WindowsShell::TaskProgram(const std::string& name) {
+    const TComScope com;
+    TComPtr<ITaskFolder> root;
+    const TBstr path = BstrOf(name);
+    TComPtr<IRegisteredTask> task;
+    if (FAILED(SchedulerRoot(root)) || !path || FAILED(root->GetTask(path.get(), task.put())))
+        return std::nullopt;
+    TComPtr<ITaskDefinition> definition;
+    TComPtr<IActionCollection> actions;
+    LONG count = 0;
+    if (FAILED(task->get_Definition(definition.put())) ||
+        FAILED(definition->get_Actions(actions.put())) || FAILED(actions->get_Count(&count)))
+        return std::string();
+    // The collection counts from 1.
+    for (LONG index = 1; index <= count; ++index) {
+        TComPtr<IAction> action;
+        TASK_ACTION_TYPE type{};
+        TComPtr<IExecAction> exec;
+        if (FAILED(actions->get_Item(index, action.put())) || FAILED(action->get_Type(&type)) ||
+            type != TASK_ACTION_EXEC ||
+            FAILED(action->QueryInterface(IID_IExecAction, exec.put_void())))
+            continue;
+        BSTR program = nullptr;
+        if (FAILED(exec->get_Path(&program)))
+            return std::string();
+        const TBstr owned(program);
+        return owned ? Narrow(owned.get()) : std::string();
+    }
+    return std::string();
 }

@@ -13,6 +13,9 @@ public:
     // The program started with administrator rights for the all-users step: this program, unless
     // another is named (a test names the catalogue tool).
     void SetStepProgram(std::string program) { stepProgram_ = std::move(program); }
+    // Quiet, for runs nobody watches (the re-apply at logon): moves go straight to the file
+    // system, which never asks and never overwrites, and no message box is shown.
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
 
     std::optional<std::string> GetSpecialFolder(int csidl) override;
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
@@ -40,6 +43,8 @@ public:
     bool IsFolderLink(const std::string& path) override;
     std::optional<TShortcutInfo> ReadShortcut(const std::string& path) override;
     TVersionInfo ReadVersionInfo(const std::string& path) override;
+    TTargetState ProbeTarget(const std::string& path) override;
+    bool StartMenuShowsOneLevel() override;
     void NotifyFolderChanged(const std::string& folder) override;
     void* SmallIconList() override;
     int LinkOverlay() override;
@@ -51,8 +56,13 @@ public:
     TAdminFolder PrepareAdminFolder(const std::string& path, unsigned& code) override;
     bool OpenThroughDesktopShell(const std::string& target) override;
     void ShowMessage(const std::string& text) override;
+    std::string UserAccount() override;
+    unsigned RegisterTask(const std::string& name, const std::string& xml) override;
+    unsigned RemoveTask(const std::string& name) override;
+    std::optional<std::string> TaskProgram(const std::string& name) override;
 
 private:
     HWND owner_ = nullptr;
     std::string stepProgram_;
+    bool quiet_ = false;
 };

@@ -27,6 +27,9 @@ enum class TText {
     Label9,
     Label11,
     Label12,
+    CheckBox2,
+    CheckBox3,
+    MissingCount, // {1}: how many shortcuts of removed programs there are
 
     // The category names, in category order: folder names and tool-bar captions.
     CategoryOffice,
@@ -68,6 +71,7 @@ enum class TText {
     NothingTicked,
     PlannedMoves,         // {1}: entries, {2}: categories
     MovedBefore,          // {1}: how many
+    SetAsideCount,        // {1}: how many
     FolderOnlyAdmin,      // {1}: the Programs folder
     MoveNotMade,          // {1}: the path
     NameTaken,            // {1}: the entry, {2}: the category folder
@@ -102,10 +106,23 @@ enum class TText {
     MoveBackFailed,
     MoveBackFailedCode, // {1}: the code
 
+    // The re-apply.
+    Reapplied,                 // {1}: the entry, {2}: the category
+    ReapplyNeedsAdministrator, // {1}: the entry, {2}: the category
+    ReapplySummary,            // {1}: moved, {2}: left
+    NothingToReapply,
+
     // The suggestions.
     AllHaveCategories,
     NoneSuggested,
     Suggested, // {1}: given, {2}: of how many
+
+    // The scheduled task that keeps the order after updates.
+    CheckBox1,
+    ReapplyTaskName, // {1}: the user's account name
+    ReapplyTaskDescription,
+    ReapplyTaskNotRegistered, // {1}: the code
+    ReapplyTaskNotRemoved,    // {1}: the code
 
     Count
 };

@@ -209,6 +209,10 @@ void TMainForm::RunCommand(int id, int code) {
         return Button9Click();
     case ControlId::Button10:
         return Button10Click();
+    case ControlId::CheckBox1:
+        return CheckBox1Click();
+    case ControlId::CheckBox2:
+        return CheckBox2Click();
     case ControlId::Label10:
         return Label10Click();
     case ControlId::Label13:

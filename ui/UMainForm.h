@@ -5,6 +5,7 @@
 // UMainFormCategories.cpp the category page and UMainFormFinal.cpp the final page.
 #pragma once
 
+#include "actions/distribution.h"
 #include "catalogue/catalogue.h"
 #include "shell/shell_services.h"
 #include "ui/fonts.h"
@@ -139,6 +140,15 @@ private:
     // The final page (UMainFormFinal.cpp): the undo button, enabled while a journal holds moves
     // not yet undone, and the line saying what the distribution will move.
     void UpdateFinalPage();
+    // The number of shortcuts of removed programs known so far (at the top and in the category
+    // folders; `allUsers`: the all-users folder's only), shown beside CheckBox2, which is ticked
+    // once there are any unless the user chose otherwise.
+    size_t MissingShortcuts(bool allUsers) const;
+    void ShowMissingShortcuts();
+    // What "Начать обработку" does beside its moves, as the page's boxes say.
+    TDistributionOptions FinalPageOptions() const;
+    // Ticks CheckBox1 when this user's scheduled task runs this copy of Orvane.
+    void ShowReapplyTask();
 
     // Handlers of the window (UMainForm.cpp).
     void FormCreate();
@@ -160,6 +170,8 @@ private:
     void Button7Click();
     void Button8Click();
     void Button9Click();
+    void CheckBox1Click();
+    void CheckBox2Click();
     void Label10Click();
     void Label13Click();
 
@@ -179,12 +191,14 @@ private:
     TImageList ImageList2; // category icons
     // Program icons: images in the shell's small icon list, fetched in the background.
     std::unique_ptr<TIconLoader> iconLoader_;
-    TArrivedIcons icons_;                      // by catalogue index
-    std::shared_ptr<TEntryDetails> details_;   // read beside the icons; shared with their workers
-    bool suggestionWaiting_ = false;           // Button10 was pressed before the details were in
-    std::vector<size_t> rows_;                 // row in the list -> catalogue index
-    std::vector<bool> shownChecks_;            // by row: the check mark last painted
-    std::vector<int> rowOf_;                   // catalogue index -> row in the list, -1: not listed
+    TArrivedIcons icons_;                    // by catalogue index
+    std::shared_ptr<TEntryDetails> details_; // read beside the icons; shared with their workers
+    std::vector<std::string> census_; // shortcuts in the category folders, read after the entries
+    bool setAsideChosen_ = false;     // the user ticked or unticked CheckBox2 himself
+    bool suggestionWaiting_ = false;  // Button10 was pressed before the details were in
+    std::vector<size_t> rows_;        // row in the list -> catalogue index
+    std::vector<bool> shownChecks_;   // by row: the check mark last painted
+    std::vector<int> rowOf_;          // catalogue index -> row in the list, -1: not listed
     std::map<int, std::string> typedCaptions_; // by row: what the user typed over a caption
     int linkOverlay_ = 0;                      // the shell's link overlay, 0 when it has none
     std::map<ControlId, TBitmap> pictures_;

@@ -3,6 +3,7 @@
 #include "ui/UMainForm.h"
 
 #include "actions/earlier_choices.h"
+#include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
 #include "ui/UMainFormInternal.h"
@@ -72,6 +73,19 @@ void TMainForm::ScanProgramsFolders() {
         paths.push_back(entry.Path);
     icons_.Expect(paths.size());
     rowOf_.assign(paths.size(), -1);
+    // After the entries, the shortcuts in the category folders, for the final page: whether their
+    // programs were removed is read beside the icons too.
+    census_.clear();
+    for (const std::optional<std::string>& root : {CommonProgramsDir, UserProgramsDir}) {
+        if (root) {
+            const std::vector<std::string> found = ShortcutsInCategories(shell_, *root);
+            census_.insert(census_.end(), found.begin(), found.end());
+        }
+    }
+    paths.insert(paths.end(), census_.begin(), census_.end());
+    // Where the Start menu shows one folder level, a group's links spill into its category.
+    SendMessageW(Control(ControlId::CheckBox3), BM_SETCHECK,
+                 shell_.StartMenuShowsOneLevel() ? BST_CHECKED : BST_UNCHECKED, 0);
     HWND window = handle_;
     details_ = std::make_shared<TEntryDetails>(paths.size());
     iconLoader_ = std::make_unique<TIconLoader>(
@@ -212,6 +226,15 @@ TMainForm::TAnswer TMainForm::OnNotify(NMHDR& header) {
 
 // An icon, and the entry's details read beside it, repaint the entry's row if it shows.
 TMainForm::TAnswer TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
+    // A shortcut of a category folder: what the final page counts.
+    if (index >= StartMenuItems.size()) {
+        ShowMissingShortcuts();
+        return 0;
+    }
+    if (!StartMenuItems[index].WithoutProgram && details_ && details_->WithoutProgram(index)) {
+        StartMenuItems[index].WithoutProgram = true;
+        ShowMissingShortcuts();
+    }
     if (!icons_.Take(index, icon))
         return 0;
     TListView list = ListView1();

@@ -50,6 +50,11 @@ TWindowKind KindOf(TControlKind kind) {
                 WS_EX_CLIENTEDGE};
     case TControlKind::Edit:
         return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case TControlKind::CheckBox:
+        // Not ticked by a click itself: the program ticks it to show what is so.
+        return {WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX, 0};
+    case TControlKind::Option:
+        return {WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP, 0};
     }
     throw std::logic_error("unknown control kind");
 }

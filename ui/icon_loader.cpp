@@ -149,6 +149,11 @@ void TEntryDetails::Read(ShellServices& shell, size_t index, const std::string& 
         facts_[index] = std::move(facts);
 }
 
+bool TEntryDetails::WithoutProgram(size_t index) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return index < facts_.size() && facts_[index].WithoutProgram;
+}
+
 std::vector<TEntryFacts> TEntryDetails::Facts() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return facts_;

@@ -64,6 +64,8 @@ public:
     void Read(ShellServices& shell, size_t index, const std::string& path);
     // Every entry's details read so far; an entry not read (or given up) has none.
     std::vector<TEntryFacts> Facts() const;
+    // Whether an entry read so far is a shortcut whose program was removed.
+    bool WithoutProgram(size_t index) const;
 
 private:
     mutable std::mutex mutex_;

@@ -67,6 +67,18 @@ const std::array<TControlLayout, ControlCount> FormLayout = {{
      Text(TText::Button8), 0},
     {C::Button9, "Button9", C::TabSheet3, K::Button, 8, 248, 169, 25, akLeft | akTop, 16,
      Text(TText::Button9), 0},
+    // Whether this user's scheduled task keeps the order after updates; set on every entry to the
+    // page. To the right of the buttons; the rows under it in this column stay free for more boxes.
+    {C::CheckBox1, "CheckBox1", C::TabSheet3, K::CheckBox, 192, 216, 440, 25, akLeft | akTop, 16,
+     Text(TText::CheckBox1), 0},
+    // What "Начать обработку" does beside: shortcuts of removed programs set aside (with their
+    // number, set when they are known), a group's links left out.
+    {C::CheckBox2, "CheckBox2", C::TabSheet3, K::Option, 192, 248, 528, 25, akLeft | akTop, 16,
+     Text(TText::CheckBox2), 0},
+    {C::Label15, "Label15", C::TabSheet3, K::LineLabel, 448, 280, 272, 19, akLeft | akTop, 13,
+     nullptr, 0},
+    {C::CheckBox3, "CheckBox3", C::TabSheet3, K::Option, 448, 302, 272, 36, akLeft | akTop, 13,
+     Text(TText::CheckBox3), 0},
     // What "Начать обработку" will move; set on every entry to the page.
     {C::Label14, "Label14", C::TabSheet3, K::LineLabel, 9, 280, 408, 19, akLeft | akTop, 16,
      nullptr, 0},
@@ -111,7 +123,8 @@ namespace {
 constexpr int PageMargin = 8;
 
 bool HasText(TControlKind kind) {
-    return kind == K::Label || kind == K::LineLabel || kind == K::Link || kind == K::Button;
+    return kind == K::Label || kind == K::LineLabel || kind == K::Link || kind == K::Button ||
+           kind == K::CheckBox || kind == K::Option;
 }
 
 bool IsContainer(ControlId id) {
@@ -181,8 +194,9 @@ int FitToolBar(HWND toolbar, const RECT& place) {
 } // namespace
 
 SIZE TextExtent(HWND control, TControlKind kind, int width) {
-    if (kind == K::Button) {
-        // The button's own measure of its text with its margins (common controls 6).
+    if (kind == K::Button || kind == K::CheckBox) {
+        // The button's own measure of its text with its margins, and a check box's with its box
+        // (common controls 6).
         SIZE ideal{};
         if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
             return ideal;
@@ -192,11 +206,14 @@ SIZE TextExtent(HWND control, TControlKind kind, int width) {
     const TSelection font(dc.get(),
                           reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT rect{0, 0, width, 0};
+    // An option's text wraps beside its box and the gap after it.
+    const int box = kind == K::Option ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0;
+    rect.right -= box;
     // The flags a static control draws with: it breaks lines where this measure says.
-    const UINT lines = kind == K::Label ? DT_WORDBREAK : DT_SINGLELINE;
+    const UINT lines = kind == K::Label || kind == K::Option ? DT_WORDBREAK : DT_SINGLELINE;
     DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | lines);
-    return {rect.right - rect.left, rect.bottom - rect.top};
+    return {rect.right - rect.left + box, rect.bottom - rect.top};
 }
 
 TTextFit FitTexts(const std::array<HWND, ControlCount>& controls, int dpi) {
@@ -207,8 +224,8 @@ TTextFit FitTexts(const std::array<HWND, ControlCount>& controls, int dpi) {
             continue;
         const SIZE designed{Scale(c.Width, dpi), Scale(c.Height, dpi)};
         const SIZE need = TextExtent(controls[i], c.Kind, designed.cx);
-        // A word-wrapped label keeps its width and takes the lines it needs.
-        if (c.Kind != K::Label)
+        // A word-wrapped label or option keeps its width and takes the lines it needs.
+        if (c.Kind != K::Label && c.Kind != K::Option)
             fit.Growth[i].cx = std::max<LONG>(0, need.cx - designed.cx);
         fit.Growth[i].cy = std::max<LONG>(0, need.cy - designed.cy);
     }

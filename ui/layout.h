@@ -41,6 +41,10 @@ enum class ControlId : int {
     Button9,
     Label14,
     Button10,
+    CheckBox1,
+    CheckBox2,
+    Label15,
+    CheckBox3,
 };
 
 enum class TControlKind {
@@ -54,6 +58,8 @@ enum class TControlKind {
     ToolBar,
     ListView,
     Edit,
+    CheckBox, // a box the program ticks, with its text on the right
+    Option,   // a box the user ticks, its text word-wrapped to the control's width
 };
 
 enum TAnchor : unsigned {
@@ -91,7 +97,7 @@ constexpr COLORREF PictureBackground = RGB(0xF0, 0xF0, 0xF0);
 constexpr const char* SupportAddress = "support@orvane.example";
 constexpr const char* ProductPageUrl = "https://lintrowe.example/";
 
-constexpr size_t ControlCount = 32;
+constexpr size_t ControlCount = 36;
 // Parents come before their children; on each parent, tab-stop controls are in tab order.
 extern const std::array<TControlLayout, ControlCount> FormLayout;
 
@@ -107,8 +113,9 @@ int Scale(int value, int dpi);
 
 // The room the controls' texts need at one DPI beyond the designed sizes, which are the minimum.
 // A control whose text needs more room grows (a word-wrapped label in height, a one-line label,
-// link or button in width), the controls below it on its parent move down by as much, and where a
-// page then needs more room than it has, the window grows by as much. Indices follow FormLayout.
+// link, button or check box in width), the controls below it on its parent move down by as much,
+// and where a page then needs more room than it has, the window grows by as much. Indices follow
+// FormLayout.
 struct TTextFit {
     std::array<SIZE, ControlCount> Growth{}; // added to each control's designed size
     std::array<int, ControlCount> Shift{};   // added to each control's designed top
@@ -119,8 +126,8 @@ struct TTextFit {
 TTextFit FitTexts(const std::array<HWND, ControlCount>& controls, int dpi);
 
 // The size a control's text needs: a word-wrapped label's lines at `width`, the one line of other
-// labels and links, a button's text with its margins. Measured as the control measures it when it
-// breaks lines, with DrawText in the control's own font.
+// labels and links, a button's text with its margins, a check box's with its box. Measured as the
+// control measures it when it breaks lines, with DrawText in the control's own font.
 SIZE TextExtent(HWND control, TControlKind kind, int width);
 
 // The control's designed rectangle scaled to `dpi` and fitted to its text, then moved or

@@ -8,6 +8,7 @@
 #include "catalogue/scan.h"
 #include "support/fake_shell.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -23,11 +24,15 @@ void Check(bool condition) {
         abort();
 }
 
-// Inside `folder`, its name spelled in any letter case, as Windows compares paths.
+// Inside `folder`, its name spelled in any letter case, as Windows compares paths, and every name
+// below it one that Windows takes as it stands: no "." or "..", nothing it would trim. A name that
+// merely starts with dots ("..Утилиты") is an ordinary folder inside.
 bool Inside(FakeShell& shell, const std::string& path, const std::string& folder) {
     const std::string folded = shell.FoldedName(path);
-    return folded.compare(0, folder.size() + 1, shell.FoldedName(folder) + "\\") == 0 &&
-           path.find("\\..") == std::string::npos && path.find('/') == std::string::npos;
+    if (folded.compare(0, folder.size() + 1, shell.FoldedName(folder) + "\\") != 0)
+        return false;
+    const std::vector<std::string> names = Split(path.substr(folder.size() + 1), '\\');
+    return std::all_of(names.begin(), names.end(), IsPlainName);
 }
 
 bool InMenu(FakeShell& shell, const std::string& path) {

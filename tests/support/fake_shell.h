@@ -13,8 +13,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The recorded calls that begin with `prefix`, in order.
@@ -26,6 +28,33 @@ inline std::vector<std::string> CallsStartingWith(const std::vector<std::string>
             found.push_back(call);
     }
     return found;
+}
+
+// What an XML text holds between the first `element`'s start and end tags, as written; nothing when
+// it has no such element.
+inline std::optional<std::string> XmlElement(const std::string& xml, const std::string& element) {
+    const std::string start = "<" + element + ">", end = "</" + element + ">";
+    const size_t from = xml.find(start);
+    const size_t to = from == std::string::npos ? from : xml.find(end, from);
+    if (to == std::string::npos)
+        return std::nullopt;
+    return xml.substr(from + start.size(), to - from - start.size());
+}
+// The same as text, its character entities resolved.
+inline std::optional<std::string> XmlText(const std::string& xml, const std::string& element) {
+    std::optional<std::string> text = XmlElement(xml, element);
+    if (!text)
+        return text;
+    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&lt;", "<"},
+                                            {"&gt;", ">"},
+                                            {"&quot;", "\""},
+                                            {"&apos;", "'"},
+                                            {"&amp;", "&"}}) {
+        for (size_t at = text->find(entity); at != std::string::npos;
+             at = text->find(entity, at + character.size()))
+            text->replace(at, entity.size(), character);
+    }
+    return text;
 }
 
 class FakeShell : public ShellServices {
@@ -269,6 +298,14 @@ public:
         auto link = shortcuts.find(path);
         return link == shortcuts.end() ? std::nullopt : std::optional<TShortcutInfo>(link->second);
     }
+    // What each target path is found to be; any other: Unknown (never judged missing).
+    std::map<std::string, TTargetState> targets;
+    bool oneLevel = true; // the Start menu of Windows 10 and 11
+    TTargetState ProbeTarget(const std::string& path) override {
+        auto it = targets.find(path);
+        return it == targets.end() ? TTargetState::Unknown : it->second;
+    }
+    bool StartMenuShowsOneLevel() override { return oneLevel; }
     TVersionInfo ReadVersionInfo(const std::string& path) override {
         auto info = versionInfos.find(path);
         return info == versionInfos.end() ? TVersionInfo{} : info->second;
@@ -327,6 +364,30 @@ public:
     void ShowMessage(const std::string& text) override {
         Record("ShowMessage(" + text + ")");
         messages.push_back(text);
+    }
+    // The scheduler's tasks by name, with their XML definitions; the code registrations and
+    // removals fail with (0: they succeed).
+    std::string userAccount = "PC\\Olga";
+    std::map<std::string, std::string> tasks;
+    unsigned taskFailure = 0;
+    std::string UserAccount() override { return userAccount; }
+    unsigned RegisterTask(const std::string& name, const std::string& xml) override {
+        Record("RegisterTask(" + name + ")");
+        if (!taskFailure)
+            tasks[name] = xml;
+        return taskFailure;
+    }
+    unsigned RemoveTask(const std::string& name) override {
+        Record("RemoveTask(" + name + ")");
+        if (!taskFailure)
+            tasks.erase(name);
+        return taskFailure;
+    }
+    std::optional<std::string> TaskProgram(const std::string& name) override {
+        auto task = tasks.find(name);
+        if (task == tasks.end())
+            return std::nullopt;
+        return XmlText(task->second, "Command").value_or("");
     }
 
     // Calls come from the window's thread and its icon workers (which read entries' details) alike.

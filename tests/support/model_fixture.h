@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -64,15 +65,17 @@ protected:
     using Disk = std::tuple<std::set<std::string>, std::set<std::string>,
                             std::map<std::string, std::string>>;
     Disk OnDisk() const { return {shell.folders, shell.files, shell.textFiles}; }
-    // The files and folders below `folder`, by their paths relative to it.
+    // The files (text files too) and folders below `folder`, by their paths relative to it.
     std::set<std::string> Below(const std::string& folder) const {
         std::set<std::string> below;
-        for (const std::set<std::string>* set : {&shell.folders, &shell.files}) {
-            for (const std::string& path : *set) {
-                if (path.rfind(folder + "\\", 0) == 0)
-                    below.insert(path.substr(folder.size() + 1));
-            }
-        }
+        const auto add = [&](const std::string& path) {
+            if (path.rfind(folder + "\\", 0) == 0)
+                below.insert(path.substr(folder.size() + 1));
+        };
+        for (const std::set<std::string>* set : {&shell.folders, &shell.files})
+            std::for_each(set->begin(), set->end(), add);
+        for (const auto& file : shell.textFiles)
+            add(file.first);
         return below;
     }
     // A backup into `text` is refused with `message`, before anything is created or copied.

@@ -1,5 +1,8 @@
-// The final page: the backup copy, the distribution and the two links.
+// The final page: the backup copy, the distribution, the box that keeps the order after updates
+// and the two links.
 #include "form_fixture.h"
+
+#include "actions/reapply_task.h"
 
 #include <algorithm>
 
@@ -186,12 +189,116 @@ TEST_F(FinalPage, TheOfferedBackupFolderHoldsNoBackupYet) {
     EXPECT_TRUE(shell.FolderExists(form->AppDir + "backup 2"));
 }
 
+// The box shows whether this user's scheduled task runs this copy, on every entry to the page;
+// ticking it registers the task, unticking removes it.
+class OrderBox : public FinalPage {
+protected:
+    static constexpr const char* TaskName = "Orvane - порядок в меню Пуск (Olga)";
+    bool Ticked() const {
+        return SendMessageW(Control(ControlId::CheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    std::string ThisCopy() const { return form->AppDir + "Orvane.exe"; }
+    // The program the registered task runs, without the quotes a path with spaces gets.
+    std::string TaskCommand() const {
+        std::string command = XmlText(shell.tasks.at(TaskName), "Command").value_or("");
+        if (command.size() > 1 && command.front() == '"')
+            command = command.substr(1, command.size() - 2);
+        return command;
+    }
+};
+
+TEST_F(OrderBox, TickingRegistersThisCopysTaskWhichEveryEntryShowsAndUntickingRemovesIt) {
+    GoToFinalPage();
+    EXPECT_FALSE(Ticked());
+    Click(ControlId::CheckBox1);
+    ASSERT_EQ(shell.tasks.count(TaskName), 1u);
+    EXPECT_EQ(TaskCommand(), ThisCopy());
+    EXPECT_EQ(XmlText(shell.tasks.at(TaskName), "Arguments"), "--reapply");
+    EXPECT_TRUE(Ticked());
+
+    Click(ControlId::Button5);
+    GoToFinalPage();
+    EXPECT_TRUE(Ticked());
+    Click(ControlId::CheckBox1);
+    EXPECT_TRUE(shell.tasks.empty());
+    EXPECT_FALSE(Ticked());
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(OrderBox, ATaskOfAnotherCopyShowsUntickedAndTickingReplacesIt) {
+    shell.tasks[TaskName] = ReapplyTaskXml("D:\\Old Orvane\\Orvane.exe", "PC\\Olga");
+    GoToFinalPage();
+    EXPECT_FALSE(Ticked());
+    Click(ControlId::CheckBox1);
+    EXPECT_EQ(shell.tasks.size(), 1u);
+    EXPECT_EQ(TaskCommand(), ThisCopy());
+    EXPECT_TRUE(Ticked());
+}
+
+TEST_F(OrderBox, AFailureSaysSoWithTheSystemsCodeAndTheBoxShowsWhatIsSo) {
+    GoToFinalPage();
+    shell.taskFailure = 0x80041315; // the scheduler's service does not run
+    Click(ControlId::CheckBox1);
+    EXPECT_FALSE(Ticked());
+    EXPECT_EQ(shell.messages,
+              Names({"Не удалось создать задание в планировщике заданий Windows (код 0x80041315), "
+                     "поэтому порядок после обновлений программ поддерживаться не будет."}));
+
+    shell.taskFailure = 0;
+    Click(ControlId::CheckBox1);
+    shell.taskFailure = 0x80070005;
+    Click(ControlId::CheckBox1);
+    EXPECT_TRUE(Ticked());
+    EXPECT_EQ(shell.messages.back(),
+              "Не удалось удалить задание из планировщика заданий Windows (код 0x80070005), "
+              "поэтому оно по-прежнему будет запускаться.");
+    EXPECT_EQ(shell.messages.size(), 2u);
+}
+
 TEST_F(FinalPage, TheLinksOpenTheMailProgramAndTheWebPage) {
     GoToFinalPage();
     ClickLink(ControlId::Label10);
     ClickLink(ControlId::Label13);
     EXPECT_EQ(shell.opened,
               Names({"mailto:support@orvane.example?subject=Orvane", "https://lintrowe.example/"}));
+}
+
+// Shortcuts of removed programs, at the top and in a category folder, are counted on the final
+// page once their targets are read; the box is ticked then, and "Начать обработку" sets them aside
+// (a ticked entry among them too) and says how many; the links box follows the Start menu's kind.
+class FinalPageOptions : public FormTest {};
+
+TEST_F(FinalPageOptions, ShortcutsOfRemovedProgramsAreCountedAndSetAside) {
+    const std::string user = UserDir, tools = user + "\\Утилиты";
+    SetStartMenu({}, {"Gone.lnk", "Live.lnk"});
+    shell.folders.insert({user, tools});
+    shell.files.insert(tools + "\\Old.lnk");
+    for (const char* name : {"\\Gone.lnk", "\\Live.lnk", "\\Утилиты\\Old.lnk"}) {
+        const std::string target = std::string("C:\\Apps") + name;
+        shell.shortcuts[user + name] = {target, "", "", "", ""};
+        shell.targets[target] = name[1] == 'L' ? TTargetState::Present : TTargetState::Missing;
+    }
+    shell.oneLevel = false;
+    Start();
+    Click(ControlId::Button6);
+    // The count is shown once the targets are read, in the background.
+    for (const ULONGLONG until = GetTickCount64() + 30000;
+         Text(ControlId::Label15) != "Ярлыков удалённых программ: 2.";) {
+        ASSERT_LT(GetTickCount64(), until) << Text(ControlId::Label15);
+        Sleep(10);
+        PumpMessages();
+    }
+    const auto ticked = [&](ControlId id) {
+        return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    EXPECT_TRUE(ticked(ControlId::CheckBox2));
+    EXPECT_FALSE(ticked(ControlId::CheckBox3)); // Windows 7 and 8 show groups as folders
+    Click(ControlId::Button8);
+    EXPECT_EQ(shell.messages.back(), "Программы успешно распределены по категориям!\n"
+                                     "Ярлыков удалённых программ убрано в сохранённые: 2.");
+    EXPECT_TRUE(shell.PathExists(user + "\\Live.lnk"));
+    EXPECT_FALSE(shell.PathExists(user + "\\Gone.lnk"));
+    EXPECT_FALSE(shell.PathExists(tools + "\\Old.lnk"));
 }
 
 } // namespace

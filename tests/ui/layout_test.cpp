@@ -36,16 +36,20 @@ SIZE TextSize(HWND control) {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     wchar_t className[32] = {};
     GetClassNameW(control, className, 32);
-    const bool wraps = std::wstring(className) == L"Static" && (style & SS_TYPEMASK) == SS_LEFT;
+    // A word-wrapped label, or a check box whose text wraps beside its box.
+    const bool option = std::wstring(className) == L"Button" && (style & BS_MULTILINE);
+    const bool wraps =
+        option || (std::wstring(className) == L"Static" && (style & SS_TYPEMASK) == SS_LEFT);
+    const int box = option ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0;
     HDC dc = GetDC(control);
     HGDIOBJ old =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT rect{0, 0, ClientSize(control).cx, 0};
+    RECT rect{0, 0, ClientSize(control).cx - box, 0};
     DrawTextW(dc, text, -1, &rect,
               DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return {rect.right, rect.bottom};
+    return {rect.right + box, rect.bottom};
 }
 
 class Layout : public FormTest, public ::testing::WithParamInterface<int> {
@@ -101,7 +105,7 @@ protected:
                 continue;
             SCOPED_TRACE(layout.Name);
             const SIZE client = ClientSize(control);
-            if (layout.Kind == TControlKind::Button) {
+            if (layout.Kind == TControlKind::Button || layout.Kind == TControlKind::CheckBox) {
                 SIZE ideal{};
                 ASSERT_TRUE(
                     SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
@@ -284,6 +288,9 @@ TEST_F(Window, TextsAreAsDesigned) {
         {C::Button2, "Выделить все"},
         {C::Button3, "Снять выделение"},
         {C::Button10, "Предложить категории"},
+        {C::CheckBox1, "Поддерживать порядок после обновлений программ"},
+        {C::CheckBox2, "Убрать ярлыки удалённых программ"},
+        {C::CheckBox3, "Не переносить в категории ссылки удаления, справки и сайтов"},
         {C::Label6,
          "После завершения работы программы вы получите из запутанного компактное меню."},
         {C::Label9, "У вас возникли пожелания или вопросы? Пишите нам -"},
@@ -370,8 +377,9 @@ TEST_F(Window, TheKeyboardThroughTheMessageLoopWalksEveryPageAndDrivesTheCategor
 
     Click(C::Button6); // final page: Next disabled, Done hidden, nothing to undo
     SetFocus(Control(C::Edit1));
-    EXPECT_EQ(tabs(4, false),
-              (std::vector<ControlId>{C::Button7, C::Button8, C::Button5, C::Edit1}));
+    EXPECT_EQ(tabs(7, false),
+              (std::vector<ControlId>{C::Button7, C::Button8, C::CheckBox1, C::CheckBox2,
+                                      C::CheckBox3, C::Button5, C::Edit1}));
 }
 
 } // namespace

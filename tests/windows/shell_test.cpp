@@ -1,3 +1,4 @@
+#include "catalogue/missing_programs.h"
 #include "catalogue/suggest.h"
 #include "shell/windows_shell.h"
 #include "support/folders.h"
@@ -205,6 +206,30 @@ TEST_F(WindowsShellTest, ShortcutsAndVersionTextsAreReadAndSuggestWhatTheProgram
         EXPECT_EQ(SourceName(suggestion.Source), std::string(category < 0 ? "" : "details"))
             << name;
     }
+}
+
+// Real shortcuts: one whose target was removed from C: is without a program; one to a drive that
+// is not there, an internet shortcut and a live one are not.
+TEST_F(WindowsShellTest, OnlyAShortcutWhoseTargetWasRemovedFromAPresentDriveIsWithoutAProgram) {
+    const std::string removed = At("Removed\\program.exe");
+    MakeFolders(At("Removed"));
+    ASSERT_TRUE(WriteFile(removed, "a program"));
+    ASSERT_TRUE(MakeShortcut(At("Removed.lnk"), removed));
+    ASSERT_TRUE(DeleteFileW(Widen(removed).c_str()));
+    ASSERT_TRUE(MakeShortcut(At("Live.lnk"), NotepadPath()));
+    // The first drive letter that is not there.
+    std::string absent = "B:\\program.exe";
+    for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+        if (!(GetLogicalDrives() & (1u << (letter - 'A')))) {
+            absent[0] = letter;
+            break;
+        }
+    }
+    ASSERT_TRUE(MakeShortcut(At("Absent.lnk"), absent));
+    ASSERT_TRUE(WriteFile(At("Site.url"), "[InternetShortcut]\r\nURL=https://example.org/\r\n"));
+    EXPECT_TRUE(IsWithoutProgram(shell, At("Removed.lnk")));
+    for (const char* name : {"Live.lnk", "Absent.lnk", "Site.url"})
+        EXPECT_FALSE(IsWithoutProgram(shell, At(name))) << name;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "actions/all_users_step.h"
 #include "actions/backup.h"
 #include "actions/distribution.h"
+#include "actions/reapply.h"
 #include "actions/undo.h"
 #include "support/dialog_watcher.h"
 
@@ -108,6 +109,43 @@ TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAt
     EXPECT_EQ(after.files.count("Tool.lnk"), 1u) << after;
     EXPECT_EQ(after.folders.count("Cards"), 0u) << after;
     EXPECT_EQ(Snapshot(At("AppData\\Orvane\\replaced")).files.size(), 2u); // Editor, rules
+
+    ASSERT_EQ(UndoReport(UndoLastDistribution(shell)),
+              "Все программы возвращены на прежние места!");
+    EXPECT_EQ(Snapshot(User()), before);
+}
+
+// The re-apply on real shortcuts, quietly: an update recreates two distributed shortcuts and a
+// distributed group at the top, and a new program appears; the three go back without a dialog,
+// the new one stays, and the undo brings the menu back byte for byte.
+TEST_F(Faults, TheReapplyPutsRecreatedEntriesBackQuietlyAndTheUndoRestoresThem) {
+    UseBothFolders();
+    const std::string notepad = NotepadPath();
+    const auto update = [&] {
+        for (const char* name : {"Editor.lnk", "Tool.lnk", "Cards\\Cards.lnk"}) {
+            MakeFolders(User() + "\\Cards");
+            ASSERT_TRUE(MakeShortcut(User() + "\\" + name, notepad));
+        }
+    };
+    update();
+    ScanStartMenu(shell);
+    for (TStartMenu& entry : StartMenuItems)
+        entry.Category = 1;
+    ASSERT_TRUE(DistributeItems(shell).Complete());
+    update();
+    ASSERT_TRUE(MakeShortcut(User() + "\\New.lnk", notepad));
+    const Tree before = Snapshot(User());
+
+    shell.SetQuiet(true);
+    DialogWatcher watcher(IDCANCEL);
+    const TReapplyResult result = Reapply(shell);
+    EXPECT_EQ(watcher.Seen(), std::vector<std::string>{});
+    EXPECT_TRUE(result.Complete()) << ReapplyReport(result);
+    EXPECT_EQ(result.Moved, 3u);
+    const Tree after = Snapshot(User());
+    EXPECT_EQ(after.files.count("New.lnk"), 1u) << after;
+    EXPECT_EQ(after.files.count("Утилиты\\Cards\\Cards.lnk"), 1u) << after;
+    EXPECT_EQ(after.folders.count("Cards"), 0u) << after;
 
     ASSERT_EQ(UndoReport(UndoLastDistribution(shell)),
               "Все программы возвращены на прежние места!");
