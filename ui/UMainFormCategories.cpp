@@ -6,6 +6,7 @@
 #include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
+#include "texts/texts.h"
 #include "ui/UMainFormInternal.h"
 #include "ui/resources/resource.h"
 #include "win32/common_controls.h"
@@ -137,14 +138,17 @@ void TMainForm::FillProgramList() {
 }
 
 // What a row shows, read here and nowhere else from the entry, its icon and the catalogue: its
-// caption (or what the user typed over it since the list was built), its picture and its check
-// mark, which a listed entry has exactly when it is assigned (to the current category).
+// caption (or what the user typed over it since the list was built), its picture, its check mark,
+// which a listed entry has exactly when it is assigned (to the current category), and, for a
+// shortcut whose program was removed, the mark after its caption and a grey caption.
 TListRow TMainForm::RowView(int row) const {
     const size_t index = rows_[static_cast<size_t>(row)];
     const TStartMenu& entry = StartMenuItems[index];
     const auto typed = typedCaptions_.find(row);
-    return {typed != typedCaptions_.end() ? typed->second : Caption(entry), RowImage(icons_[index]),
-            entry.Category != NoCategory};
+    std::string caption = typed != typedCaptions_.end() ? typed->second : Caption(entry);
+    if (entry.WithoutProgram && typed == typedCaptions_.end())
+        caption += std::string(" ") + Text(TText::WithoutProgramMark);
+    return {caption, RowImage(icons_[index]), entry.Category != NoCategory, entry.WithoutProgram};
 }
 
 // An entry's picture in the list: none until its icon has arrived, and the link overlay on a
@@ -192,6 +196,10 @@ TMainForm::TAnswer TMainForm::OnNotify(NMHDR& header) {
             TListView::Describe(request, RowView(request.item.iItem));
         return 0;
     }
+    case NM_CUSTOMDRAW:
+        return TListView::CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), [this](int row) {
+            return row >= 0 && static_cast<size_t>(row) < rows_.size() && RowView(row).Dimmed;
+        });
     case LVN_ODFINDITEMW:
         // Typing the start of a caption goes to the entry.
         return TListView::Find(reinterpret_cast<const NMLVFINDITEMW&>(header),
@@ -231,11 +239,13 @@ TMainForm::TAnswer TMainForm::OnIconArrived(size_t index, const ItemIconInfo& ic
         ShowMissingShortcuts();
         return 0;
     }
+    bool changed = icons_.Take(index, icon);
     if (!StartMenuItems[index].WithoutProgram && details_ && details_->WithoutProgram(index)) {
         StartMenuItems[index].WithoutProgram = true;
         ShowMissingShortcuts();
+        changed = true;
     }
-    if (!icons_.Take(index, icon))
+    if (!changed)
         return 0;
     TListView list = ListView1();
     if (rowOf_[index] >= 0 && list.RowShown(rowOf_[index]))

@@ -114,6 +114,21 @@ void TListView::Describe(NMLVDISPINFOW& request, const TListRow& row) {
     }
 }
 
+LRESULT TListView::CustomDraw(NMLVCUSTOMDRAW& draw, const std::function<bool(int row)>& dimmed) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        // A selected row keeps the highlight's own text colour, which grey would not stand out on.
+        if (!(draw.nmcd.uItemState & CDIS_SELECTED) &&
+            dimmed(static_cast<int>(draw.nmcd.dwItemSpec)))
+            draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+        return CDRF_DODEFAULT;
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 int TListView::Find(const NMLVFINDITEMW& request, int count,
                     const std::function<std::string(int row)>& caption) {
     const LVFINDINFOW& search = request.lvfi;

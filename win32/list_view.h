@@ -25,6 +25,7 @@ struct TListRow {
     std::string Caption;
     TListImage Image;
     bool Checked = false;
+    bool Dimmed = false; // the caption in the system's grey, as Windows shows what is not there
 };
 
 // The notification (WM_NOTIFY, with an NMLISTVIEW) by which the list passes a check mark set by
@@ -51,6 +52,8 @@ public:
     void SetRowCount(int count, const std::function<bool(int row)>& changed);
     // Answers LVN_GETDISPINFO with the fields asked for of what the row shows.
     static void Describe(NMLVDISPINFOW& request, const TListRow& row);
+    // Answers NM_CUSTOMDRAW: a row that is not selected and `dimmed` says so gets a grey caption.
+    static LRESULT CustomDraw(NMLVCUSTOMDRAW& draw, const std::function<bool(int row)>& dimmed);
     // Answers LVN_ODFINDITEM as the list answers for rows of its own: the first row from the
     // start row on (and then from the first one, where it asks) whose caption is the search text,
     // or begins with it for a partial search, in any letter case; -1 when none is.

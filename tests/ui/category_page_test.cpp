@@ -259,6 +259,37 @@ TEST_F(ProgramIcons, NamesShowAtOnceAndIconsArriveInTheCurrentListAndInListsBuil
     EXPECT_EQ(shown.at("Green").second, link);
 }
 
+// A shortcut whose program was removed is named so, in grey, once its target has been read; the
+// mark is no part of the name the catalogue keeps.
+TEST_F(ProgramIcons, AShortcutOfARemovedProgramShowsSoInGrey) {
+    SetStartMenu({"Red.lnk", "Gone.lnk"}, {});
+    for (const char* name : {"Red", "Gone"}) {
+        const std::string target = std::string("C:\\Apps\\") + name + ".exe";
+        shell.shortcuts[std::string(CommonDir) + "\\" + name + ".lnk"] = {target, "", "", "", ""};
+        shell.targets[target] = name[0] == 'R' ? TTargetState::Present : TTargetState::Missing;
+    }
+    Start();
+    Click(ControlId::Button4);
+    EXPECT_EQ(Listed(), Names({"Red", "Gone"}));
+    Release();
+    WaitForIcons();
+    EXPECT_EQ(Listed(), Names({"Red", "Gone (программа не найдена)"}));
+    EXPECT_EQ(Caption(StartMenuItems[1]), "Gone");
+    const auto textColour = [this](int row) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {Control(ControlId::ListView1), static_cast<UINT_PTR>(ControlId::ListView1),
+                         UINT(NM_CUSTOMDRAW)};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.clrText = CLR_DEFAULT;
+        SendMessageW(form->Handle(), WM_NOTIFY, draw.nmcd.hdr.idFrom,
+                     reinterpret_cast<LPARAM>(&draw));
+        return draw.clrText;
+    };
+    EXPECT_EQ(textColour(0), CLR_DEFAULT);
+    EXPECT_EQ(textColour(1), GetSysColor(COLOR_GRAYTEXT));
+}
+
 // The rows the list asks the window about (LVN_GETDISPINFO), by row: those it draws.
 std::map<int, int> asked;
 WNDPROC formProc = nullptr;
