@@ -40,19 +40,31 @@ std::set<std::string> ShellOwnFolders(ShellServices& shell) {
     return folders;
 }
 
-// The folder's own name from its desktop.ini, or failing that the line of `foldedName` among the
-// names of the files its Programs folder holds; empty when neither resolves.
+// A listed name of a Programs folder with its spelling for comparison, and whether it is a folder
+// that can have a desktop.ini of its own: one marked read-only or system, as the shell marks
+// those whose desktop.ini it reads.
+struct TListedEntry {
+    std::string Name;
+    std::string Folded;
+    bool CanNameItself = false;
+};
+
+// The entry's own name from its desktop.ini (asked of a folder that can have one), or failing that
+// the line of its folded name among the names of the files its Programs folder holds; empty when
+// neither resolves.
 std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
-                            const std::string& foldedName,
+                            const TListedEntry& entry,
                             const std::map<std::string, std::string>& fileNames) {
-    const std::string nameKey = shell.FoldedName(FolderNameKey);
-    for (const auto& [key, value] : shell.DesktopIniSection(path, FolderInfoSection)) {
-        if (shell.FoldedName(key) == nameKey) {
-            if (const std::optional<std::string> name = shell.ResolveLocalizedName(value))
-                return *name;
+    if (entry.CanNameItself) {
+        const std::string nameKey = shell.FoldedName(FolderNameKey);
+        for (const auto& [key, value] : shell.DesktopIniSection(path, FolderInfoSection)) {
+            if (shell.FoldedName(key) == nameKey) {
+                if (const std::optional<std::string> name = shell.ResolveLocalizedName(value))
+                    return *name;
+            }
         }
     }
-    const auto line = fileNames.find(foldedName);
+    const auto line = fileNames.find(entry.Folded);
     if (line != fileNames.end()) {
         if (const std::optional<std::string> name = shell.ResolveLocalizedName(line->second))
             return *name;
@@ -60,14 +72,37 @@ std::string LocalizedNameOf(ShellServices& shell, const std::string& path,
     return std::string();
 }
 
+// The entries of `folder` that the scan lists (see ListedNames).
+std::vector<TListedEntry> ListedEntries(ShellServices& shell, const std::string& folder,
+                                        const std::set<std::string>& shellFolders) {
+    const std::set<std::string> categories = FoldedCategoryNames(shell);
+    // A listed name is the entry's long name, so the folder's spelling for comparison plus the
+    // folded name is the entry's.
+    const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
+    std::vector<TListedEntry> entries;
+    for (TListedName& listed :
+         shell.ListFolderWithAttributes(folder + "\\*.*", ListAllAttributes)) {
+        if (listed.Name == "." || listed.Name == ".." || IsIniFile(listed.Name))
+            continue;
+        std::string folded = shell.FoldedName(listed.Name);
+        if (categories.count(folded) ||
+            (!shellFolders.empty() && shellFolders.count(comparableFolder + folded)))
+            continue;
+        const bool marked = (listed.Attributes & DirectoryAttribute) &&
+                            (listed.Attributes & (ReadOnlyAttribute | SystemAttribute));
+        entries.push_back({std::move(listed.Name), std::move(folded), marked});
+    }
+    return entries;
+}
+
 void Scan(ShellServices& shell, const std::string& folder, bool isUser,
           const std::set<std::string>& shellFolders) {
     const std::string prefix = Utf8Prefix(folder, FolderPathLimit) + "\\";
     const std::map<std::string, std::string> fileNames = LocalizedFileNames(shell, folder);
-    for (const std::string& name : ListedNames(shell, folder, shellFolders)) {
-        const std::string path = prefix + name;
-        StartMenuItems.push_back({path, NoCategory, isUser,
-                                  LocalizedNameOf(shell, path, shell.FoldedName(name), fileNames)});
+    for (const TListedEntry& entry : ListedEntries(shell, folder, shellFolders)) {
+        std::string path = prefix + entry.Name;
+        std::string localized = LocalizedNameOf(shell, path, entry, fileNames);
+        StartMenuItems.push_back({std::move(path), NoCategory, isUser, std::move(localized)});
     }
 }
 
@@ -75,17 +110,9 @@ void Scan(ShellServices& shell, const std::string& folder, bool isUser,
 
 std::vector<std::string> ListedNames(ShellServices& shell, const std::string& folder,
                                      const std::set<std::string>& shellFolders) {
-    const std::set<std::string> categories = FoldedCategoryNames(shell);
-    // A listed name is the entry's long name, so the folder's spelling for comparison plus the
-    // folded name is the entry's.
-    const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
     std::vector<std::string> names;
-    for (std::string& name : NamesIn(shell, folder)) {
-        const std::string folded = shell.FoldedName(name);
-        if (!IsIniFile(name) && !categories.count(folded) &&
-            !shellFolders.count(comparableFolder + folded))
-            names.push_back(std::move(name));
-    }
+    for (TListedEntry& entry : ListedEntries(shell, folder, shellFolders))
+        names.push_back(std::move(entry.Name));
     return names;
 }
 

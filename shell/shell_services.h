@@ -70,6 +70,19 @@ constexpr const char* FileNamesSection = "LocalizedFileNames";
 // directory and archive.
 constexpr unsigned ListAllAttributes = 63;
 
+// The attributes of a listed name that Orvane reads (the values of Windows' FILE_ATTRIBUTE_...).
+enum TFileAttribute : unsigned {
+    ReadOnlyAttribute = 0x1,
+    SystemAttribute = 0x4,
+    DirectoryAttribute = 0x10,
+};
+
+// A name a folder listing returns, with the attributes the listing gives it.
+struct TListedName {
+    std::string Name;
+    unsigned Attributes = 0; // TFileAttribute bits, and others
+};
+
 enum class ShellOp { Move = 1, Copy = 2 };
 
 // A file opened for appending, written through its handle; closed with this object.
@@ -169,6 +182,9 @@ public:
     // that cannot be opened yields no names.
     virtual std::vector<std::string> ListFolder(const std::string& pattern,
                                                 unsigned attributes) = 0;
+    // The same listing with each name's attributes.
+    virtual std::vector<TListedName> ListFolderWithAttributes(const std::string& pattern,
+                                                              unsigned attributes) = 0;
     // True only for an existing directory. A trailing "\" is accepted.
     virtual bool FolderExists(const std::string& path) = 0;
     // Creates one directory level; throws EInOutError with the OS code on failure.

@@ -17,6 +17,7 @@
 #include <taskschd.h>
 
 #include <cwctype>
+#include <utility>
 #include <vector>
 
 std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
@@ -30,17 +31,25 @@ std::optional<std::string> WindowsShell::GetSpecialFolder(int csidl) {
 }
 
 std::vector<std::string> WindowsShell::ListFolder(const std::string& pattern, unsigned attributes) {
+    std::vector<std::string> names;
+    for (TListedName& listed : ListFolderWithAttributes(pattern, attributes))
+        names.push_back(std::move(listed.Name));
+    return names;
+}
+
+std::vector<TListedName> WindowsShell::ListFolderWithAttributes(const std::string& pattern,
+                                                                unsigned attributes) {
     // Entries are listed when their hidden, system and directory attributes are all in the mask,
     // as the classic attribute-mask listing does; 63 lists everything.
     const DWORD special = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    std::vector<std::string> names;
+    std::vector<TListedName> names;
     WIN32_FIND_DATAW data;
     const TFindHandle find(FindFirstFileW(Widen(pattern).c_str(), &data));
     if (!find)
         return names;
     do {
         if ((data.dwFileAttributes & special & ~attributes) == 0)
-            names.push_back(Narrow(data.cFileName));
+            names.push_back({Narrow(data.cFileName), data.dwFileAttributes});
     } while (FindNextFileW(find.get(), &data));
     return names;
 }

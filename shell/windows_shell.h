@@ -19,6 +19,8 @@ public:
 
     std::optional<std::string> GetSpecialFolder(int csidl) override;
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override;
+    std::vector<TListedName> ListFolderWithAttributes(const std::string& pattern,
+                                                      unsigned attributes) override;
     bool FolderExists(const std::string& path) override;
     void CreateFolder(const std::string& path) override;
     bool PathExists(const std::string& path) override;

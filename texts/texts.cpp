@@ -51,6 +51,7 @@ constexpr TEntry Table[] = {
     {TText::CheckBox2, "Убрать ярлыки удалённых программ"},
     {TText::CheckBox3, "Не переносить в категории ссылки удаления, справки и сайтов"},
     {TText::MissingCount, "Ярлыков удалённых программ: {1}."},
+    {TText::WithoutProgramMark, "(программа не найдена)"},
 
     {TText::CategoryOffice, "Офисные"},
     {TText::CategoryUtilities, "Утилиты"},

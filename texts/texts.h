@@ -29,7 +29,8 @@ enum class TText {
     Label12,
     CheckBox2,
     CheckBox3,
-    MissingCount, // {1}: how many shortcuts of removed programs there are
+    MissingCount,       // {1}: how many shortcuts of removed programs there are
+    WithoutProgramMark, // after the caption of a shortcut whose program was removed
 
     // The category names, in category order: folder names and tool-bar captions.
     CategoryOffice,

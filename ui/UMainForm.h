@@ -129,12 +129,12 @@ private:
     void ScanProgramsFolders();
     void PressCategoryButton(const TToolButton& pressed);
     void FillProgramList();
-    std::vector<TCheckedItem> ShownItems() const;
-    TCheckedItem ShownItem(int row) const;
-    void SetAllChecks(bool checked);
+    TListRow RowView(int row) const;
     TListImage RowImage(const std::optional<ItemIconInfo>& icon) const;
-    TAnswer OnNotify(const NMHDR& header);
-    void OnListItemChanged(const NMLISTVIEW& change);
+    void SetRowChecks(int row, bool checked);
+    void ToggleRow(int row);
+    void SetAllChecks(bool checked);
+    TAnswer OnNotify(NMHDR& header);
     TAnswer OnIconArrived(size_t index, const ItemIconInfo& icon);
 
     // The final page (UMainFormFinal.cpp): the undo button, enabled while a journal holds moves
@@ -161,7 +161,7 @@ private:
     void Button6Click();
     // Handlers of the category page (UMainFormCategories.cpp).
     void ToolButtonClick(const TToolButton& sender);
-    void ListView1Click();
+    void ListView1Click(const NMITEMACTIVATE& click);
     void Button2Click();
     void Button3Click();
     void Button10Click();
@@ -183,10 +183,9 @@ private:
     TTextFit fit_; // what the texts need at dpi_
     int activePage_ = 2;
     bool shown_ = false;
-    bool created_ = false;              // WM_CREATE made every control
-    std::string creationFailure_;       // why it could not
-    bool checkWritesSuspended_ = false; // set while the list's marks are set by the program
-    bool busy_ = false;                 // a backup, distribution or undo is running
+    bool created_ = false;        // WM_CREATE made every control
+    std::string creationFailure_; // why it could not
+    bool busy_ = false;           // a backup, distribution or undo is running
     HWND lastFocus_ = nullptr;
 
     TImageList ImageList2; // category icons
@@ -197,8 +196,11 @@ private:
     std::vector<std::string> census_; // shortcuts in the category folders, read after the entries
     bool setAsideChosen_ = false;     // the user ticked or unticked CheckBox2 himself
     bool suggestionWaiting_ = false;  // Button10 was pressed before the details were in
-    std::vector<int> rowOf_;          // catalogue index -> row in the list, -1 when not listed
-    int linkOverlay_ = 0;             // the shell's link overlay, 0 when it has none
+    std::vector<size_t> rows_;        // row in the list -> catalogue index
+    std::vector<bool> shownChecks_;   // by row: the check mark last painted
+    std::vector<int> rowOf_;          // catalogue index -> row in the list, -1: not listed
+    std::map<int, std::string> typedCaptions_; // by row: what the user typed over a caption
+    int linkOverlay_ = 0;                      // the shell's link overlay, 0 when it has none
     std::map<ControlId, TBitmap> pictures_;
     TFontCache fonts_{DesignDpi};
 };

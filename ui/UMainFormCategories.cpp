@@ -6,9 +6,11 @@
 #include "catalogue/missing_programs.h"
 #include "catalogue/scan.h"
 #include "catalogue/suggest.h"
+#include "texts/texts.h"
 #include "ui/UMainFormInternal.h"
 #include "ui/resources/resource.h"
 #include "win32/common_controls.h"
+#include "win32/text.h"
 
 #include <algorithm>
 
@@ -31,10 +33,12 @@ private:
 
 } // namespace
 
-// The program icons come from the shell's own small icon list, which the list shares; none has
-// arrived yet.
+// The list keeps no rows of its own: it asks the form for the rows it draws. The program icons come
+// from the shell's own small icon list, which the list shares; none has arrived yet.
 void TMainForm::PrepareProgramIcons() {
-    ListView1().SetSmallImages(static_cast<HIMAGELIST>(shell_.SmallIconList()));
+    TListView list = ListView1();
+    list.AskParentForRows();
+    list.SetSmallImages(static_cast<HIMAGELIST>(shell_.SmallIconList()));
     linkOverlay_ = shell_.LinkOverlay();
 }
 
@@ -104,52 +108,47 @@ void TMainForm::PressCategoryButton(const TToolButton& pressed) {
     toolbar.SetIndeterminate(pressed.Command(), false);
 }
 
-// Lists the entries the current category may take, ticked where it has them. The entries whose
-// icons are still to come are looked up before the others.
+// Lists the entries the current category may take, ticked where it has them: the list is told how
+// many rows there are and asks for those it draws. A row that shows the same entry with the same
+// mark as before is not painted again. The entries whose icons are still to come are looked up
+// before the others.
 void TMainForm::FillProgramList() {
-    TListView list = ListView1();
+    const std::vector<size_t> rowsBefore = std::move(rows_);
+    const std::vector<bool> checksBefore = std::move(shownChecks_);
+    const std::map<int, std::string> typedBefore = std::move(typedCaptions_);
+    rows_.clear();
+    shownChecks_.clear();
+    typedCaptions_.clear();
+    std::fill(rowOf_.begin(), rowOf_.end(), -1);
     std::vector<size_t> iconless;
-    {
-        TFlagScope suspended(checkWritesSuspended_);
-        list.SetRedraw(false);
-        list.Clear();
-        std::fill(rowOf_.begin(), rowOf_.end(), -1);
-        for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
-            const int row =
-                list.Append(Caption(StartMenuItems[entry.Index]), static_cast<LPARAM>(entry.Index),
-                            RowImage(icons_[entry.Index]));
-            list.SetChecked(row, entry.Checked);
-            rowOf_[entry.Index] = row;
-            if (!icons_[entry.Index])
-                iconless.push_back(entry.Index);
-        }
-        list.SetRedraw(true);
+    for (const TCheckedItem& entry : VisibleItems(CurrentCategory)) {
+        rowOf_[entry.Index] = static_cast<int>(rows_.size());
+        rows_.push_back(entry.Index);
+        shownChecks_.push_back(entry.Checked);
+        if (!icons_[entry.Index])
+            iconless.push_back(entry.Index);
     }
     if (iconLoader_ && !iconless.empty())
         iconLoader_->Prioritise(iconless);
-    // The list lays its items out anew from the first one and repaints once. (Switching the view
-    // to report and back does the same, but relays every item twice: ten times the fill.)
-    if (list.Count() > 0)
-        list.EnsureVisible(0);
-    InvalidateRect(list.Handle(), nullptr, TRUE);
+    ListView1().SetRowCount(static_cast<int>(rows_.size()), [&](int row) {
+        const size_t at = static_cast<size_t>(row);
+        return rowsBefore[at] != rows_[at] || checksBefore[at] != shownChecks_[at] ||
+               typedBefore.count(row) != 0;
+    });
 }
 
-TCheckedItem TMainForm::ShownItem(int row) const {
-    const TListView list = ListView1();
-    return {static_cast<size_t>(list.Data(row)), list.Checked(row)};
-}
-
-std::vector<TCheckedItem> TMainForm::ShownItems() const {
-    std::vector<TCheckedItem> items;
-    const int count = ListView1().Count();
-    for (int row = 0; row < count; ++row)
-        items.push_back(ShownItem(row));
-    return items;
-}
-
-void TMainForm::SetAllChecks(bool checked) {
-    TFlagScope suspended(checkWritesSuspended_);
-    ListView1().SetAllChecked(checked);
+// What a row shows, read here and nowhere else from the entry, its icon and the catalogue: its
+// caption (or what the user typed over it since the list was built), its picture, its check mark,
+// which a listed entry has exactly when it is assigned (to the current category), and, for a
+// shortcut whose program was removed, the mark after its caption and a grey caption.
+TListRow TMainForm::RowView(int row) const {
+    const size_t index = rows_[static_cast<size_t>(row)];
+    const TStartMenu& entry = StartMenuItems[index];
+    const auto typed = typedCaptions_.find(row);
+    std::string caption = typed != typedCaptions_.end() ? typed->second : Caption(entry);
+    if (entry.WithoutProgram && typed == typedCaptions_.end())
+        caption += std::string(" ") + Text(TText::WithoutProgramMark);
+    return {caption, RowImage(icons_[index]), entry.Category != NoCategory, entry.WithoutProgram};
 }
 
 // An entry's picture in the list: none until its icon has arrived, and the link overlay on a
@@ -159,50 +158,98 @@ TListImage TMainForm::RowImage(const std::optional<ItemIconInfo>& icon) const {
             icon && icon->IsLink ? linkOverlay_ : 0};
 }
 
-TMainForm::TAnswer TMainForm::OnNotify(const NMHDR& header) {
+// Ticks or clears a row, or every row (-1), and writes the marks to the catalogue as the user's
+// ticks: a ticked entry gets the current category, a cleared one none.
+void TMainForm::SetRowChecks(int row, bool checked) {
+    std::vector<TCheckedItem> items;
+    if (row < 0) {
+        for (size_t index : rows_)
+            items.push_back({index, checked});
+        shownChecks_.assign(rows_.size(), checked);
+    } else if (static_cast<size_t>(row) < rows_.size()) {
+        items.push_back({rows_[static_cast<size_t>(row)], checked});
+        shownChecks_[static_cast<size_t>(row)] = checked;
+    }
+    ApplyChecks(CurrentCategory, items);
+    if (row < 0)
+        ListView1().RedrawAll();
+    else if (!items.empty())
+        ListView1().RedrawCheck(row);
+}
+
+void TMainForm::ToggleRow(int row) {
+    if (row >= 0 && static_cast<size_t>(row) < rows_.size())
+        SetRowChecks(row, !RowView(row).Checked);
+}
+
+void TMainForm::SetAllChecks(bool checked) {
+    SetRowChecks(-1, checked);
+}
+
+TMainForm::TAnswer TMainForm::OnNotify(NMHDR& header) {
     if (header.hwndFrom != Control(ControlId::ListView1))
         return 0;
     switch (header.code) {
+    case LVN_GETDISPINFOW: {
+        auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
+        if (request.item.iItem >= 0 && static_cast<size_t>(request.item.iItem) < rows_.size())
+            TListView::Describe(request, RowView(request.item.iItem));
+        return 0;
+    }
+    case NM_CUSTOMDRAW:
+        return TListView::CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), [this](int row) {
+            return row >= 0 && static_cast<size_t>(row) < rows_.size() && RowView(row).Dimmed;
+        });
+    case LVN_ODFINDITEMW:
+        // Typing the start of a caption goes to the entry.
+        return TListView::Find(reinterpret_cast<const NMLVFINDITEMW&>(header),
+                               static_cast<int>(rows_.size()),
+                               [this](int row) { return RowView(row).Caption; });
     case NM_CLICK:
-        ListView1Click();
+        ListView1Click(reinterpret_cast<const NMITEMACTIVATE&>(header));
         return 0;
-    case LVN_ITEMCHANGED:
-        OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+    case LVN_CHECKREQUEST: {
+        // A mark set by message, as accessibility tools set them.
+        const auto& request = reinterpret_cast<const NMLISTVIEW&>(header);
+        SetRowChecks(request.iItem, TListView::RequestedCheck(request));
         return 0;
-    case LVN_ENDLABELEDITW:
-        // Accept the edit; the caption is never read back and the next rebuild replaces it.
-        return reinterpret_cast<const NMLVDISPINFOW&>(header).item.pszText != nullptr;
+    }
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE)
+            ToggleRow(ListView1().FocusedRow());
+        return 0;
+    case LVN_ENDLABELEDITW: {
+        // Accepted; the caption is never read back, and shows until the next rebuild.
+        const LVITEMW& item = reinterpret_cast<const NMLVDISPINFOW&>(header).item;
+        if (!item.pszText)
+            return FALSE;
+        typedCaptions_[item.iItem] = Narrow(item.pszText);
+        ListView1().RedrawRow(item.iItem);
+        return TRUE;
+    }
     default:
         return 0;
     }
 }
 
-void TMainForm::OnListItemChanged(const NMLISTVIEW& change) {
-    // Only check marks matter (the state image), whatever changed them: the mouse, the space
-    // bar or a select button. Marks the program sets itself are written by their handler.
-    if (checkWritesSuspended_ || !(change.uChanged & LVIF_STATE) ||
-        !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK))
-        return;
-    if (change.iItem < 0)
-        ApplyChecks(CurrentCategory, ShownItems());
-    else
-        ApplyChecks(CurrentCategory, {ShownItem(change.iItem)});
-}
-
+// An icon, and the entry's details read beside it, repaint the entry's row if it shows.
 TMainForm::TAnswer TMainForm::OnIconArrived(size_t index, const ItemIconInfo& icon) {
     // A shortcut of a category folder: what the final page counts.
     if (index >= StartMenuItems.size()) {
         ShowMissingShortcuts();
         return 0;
     }
+    bool changed = icons_.Take(index, icon);
     if (!StartMenuItems[index].WithoutProgram && details_ && details_->WithoutProgram(index)) {
         StartMenuItems[index].WithoutProgram = true;
         ShowMissingShortcuts();
+        changed = true;
     }
-    if (!icons_.Take(index, icon))
+    if (!changed)
         return 0;
-    if (rowOf_[index] >= 0)
-        ListView1().SetImage(rowOf_[index], RowImage(icon));
+    TListView list = ListView1();
+    if (rowOf_[index] >= 0 && list.RowShown(rowOf_[index]))
+        list.RedrawRow(rowOf_[index]);
     if (IconsOutstanding() == 0 && suggestionWaiting_)
         Button10Click();
     if (IconsOutstanding() == 0) {
@@ -226,18 +273,17 @@ void TMainForm::ToolButtonClick(const TToolButton& sender) {
     FillProgramList();
 }
 
-void TMainForm::ListView1Click() {
-    ApplyChecks(CurrentCategory, ShownItems());
+// A click on an entry's check box ticks or clears it.
+void TMainForm::ListView1Click(const NMITEMACTIVATE& click) {
+    ToggleRow(ListView1().CheckBoxAt(click.ptAction));
 }
 
 void TMainForm::Button2Click() {
     SetAllChecks(true);
-    ListView1Click();
 }
 
 void TMainForm::Button3Click() {
     SetAllChecks(false);
-    ListView1Click();
 }
 
 // Suggests a category for every entry without one, once every entry's details are in (or given

@@ -42,9 +42,11 @@ TWindowKind KindOf(TControlKind kind) {
                     CCS_NOPARENTALIGN | CCS_NODIVIDER,
                 0};
     case TControlKind::ListView:
-        // The list's image list belongs to the form, not to the list.
+        // The list's image list belongs to the form, not to the list; so do its rows, which it
+        // asks the form for as it draws them.
         return {WC_LISTVIEWW,
-                WS_TABSTOP | LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHAREIMAGELISTS,
+                WS_TABSTOP | LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
+                    LVS_OWNERDATA,
                 WS_EX_CLIENTEDGE};
     case TControlKind::Edit:
         return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};

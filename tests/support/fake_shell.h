@@ -111,23 +111,42 @@ public:
         return it == specialFolders.end() ? std::nullopt : it->second;
     }
     std::vector<std::string> ListFolder(const std::string& pattern, unsigned attributes) override {
+        std::vector<std::string> names;
+        for (TListedName& listed : ListFolderWithAttributes(pattern, attributes))
+            names.push_back(std::move(listed.Name));
+        return names;
+    }
+    // A folder is listed as one; a folder whose desktop.ini is read as a read-only one too, as
+    // the shell marks it.
+    std::vector<TListedName> ListFolderWithAttributes(const std::string& pattern,
+                                                      unsigned attributes) override {
         Record("ListFolder(" + pattern + "," + std::to_string(attributes) + ")");
-        auto it = listings.find(pattern);
-        if (it != listings.end())
-            return it->second;
-        // "folder\*suffix": what the folder holds whose name ends so.
         const size_t cut = pattern.find_last_of('\\');
         const std::string folder = pattern.substr(0, cut);
+        std::vector<TListedName> names;
+        const auto add = [&](const std::string& name) {
+            const std::string path = folder + "\\" + name;
+            unsigned given = folders.count(path) ? DirectoryAttribute : 0u;
+            if (desktopInis.count(path))
+                given |= DirectoryAttribute | ReadOnlyAttribute;
+            names.push_back({name, given});
+        };
+        auto it = listings.find(pattern);
+        if (it != listings.end()) {
+            for (const std::string& name : it->second)
+                add(name);
+            return names;
+        }
+        // "folder\*suffix": what the folder holds whose name ends so.
         std::string suffix = pattern.substr(cut + 2);
         if (suffix == ".*")
             suffix.clear();
-        std::vector<std::string> names;
         for (const std::string& path : Everything()) {
             const std::string name = path.substr(path.find_last_of('\\') + 1);
             if (IsInside(path, folder) && path.find('\\', folder.size() + 1) == std::string::npos &&
                 name.size() >= suffix.size() &&
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                names.push_back(name);
+                add(name);
         }
         return names;
     }

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <condition_variable>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -152,6 +154,7 @@ protected:
     std::mutex mutex;
     std::condition_variable released;
     bool held = true;
+    int passing = 0; // entries numbered below this are let go even while the others are held
 
     void SetUp() override {
         for (const auto& entry : colors) {
@@ -174,11 +177,23 @@ protected:
     }
     void TearDown() override { Release(); }
     void Release() {
+        LetGo([this] { held = false; });
+    }
+    void LetGo(const std::function<void()>& change) {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            held = false;
+            change();
         }
         released.notify_all();
+    }
+    // Pumps the window's messages until `done`, for half a minute at the most.
+    void PumpUntil(const std::function<bool()>& done) {
+        const ULONGLONG until = GetTickCount64() + 30000;
+        while (!done() && GetTickCount64() < until) {
+            Sleep(10);
+            PumpMessages();
+        }
+        ASSERT_TRUE(done());
     }
     // Pumps the window's messages until every icon has arrived, for half a minute at the most.
     void WaitForIcons() {
@@ -242,6 +257,110 @@ TEST_F(ProgramIcons, NamesShowAtOnceAndIconsArriveInTheCurrentListAndInListsBuil
     shown = Shown();
     EXPECT_EQ(ImageColor(list, shown.at("Green").first), colors.at("Green"));
     EXPECT_EQ(shown.at("Green").second, link);
+}
+
+// A shortcut whose program was removed is named so, in grey, once its target has been read; the
+// mark is no part of the name the catalogue keeps.
+TEST_F(ProgramIcons, AShortcutOfARemovedProgramShowsSoInGrey) {
+    SetStartMenu({"Red.lnk", "Gone.lnk"}, {});
+    for (const char* name : {"Red", "Gone"}) {
+        const std::string target = std::string("C:\\Apps\\") + name + ".exe";
+        shell.shortcuts[std::string(CommonDir) + "\\" + name + ".lnk"] = {target, "", "", "", ""};
+        shell.targets[target] = name[0] == 'R' ? TTargetState::Present : TTargetState::Missing;
+    }
+    Start();
+    Click(ControlId::Button4);
+    EXPECT_EQ(Listed(), Names({"Red", "Gone"}));
+    Release();
+    WaitForIcons();
+    EXPECT_EQ(Listed(), Names({"Red", "Gone (программа не найдена)"}));
+    EXPECT_EQ(Caption(StartMenuItems[1]), "Gone");
+    const auto textColour = [this](int row) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {Control(ControlId::ListView1), static_cast<UINT_PTR>(ControlId::ListView1),
+                         UINT(NM_CUSTOMDRAW)};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.clrText = CLR_DEFAULT;
+        SendMessageW(form->Handle(), WM_NOTIFY, draw.nmcd.hdr.idFrom,
+                     reinterpret_cast<LPARAM>(&draw));
+        return draw.clrText;
+    };
+    EXPECT_EQ(textColour(0), CLR_DEFAULT);
+    EXPECT_EQ(textColour(1), GetSysColor(COLOR_GRAYTEXT));
+}
+
+// The rows the list asks the window about (LVN_GETDISPINFO), by row: those it draws.
+std::map<int, int> asked;
+WNDPROC formProc = nullptr;
+
+LRESULT CALLBACK CountingFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == LVN_GETDISPINFOW)
+        ++asked[reinterpret_cast<const NMLVDISPINFOW*>(lParam)->item.iItem];
+    return CallWindowProcW(formProc, window, message, wParam, lParam);
+}
+
+// An icon that arrives repaints its own row and no other, and nothing when its row is off screen;
+// scrolled to, that row shows its icon.
+TEST_F(ProgramIcons, AnArrivingIconRepaintsOnlyItsRowAndOnlyWhereItShows) {
+    std::vector<std::string> names;
+    for (int n = 0; n < 300; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Entry %03d.lnk", n);
+        names.push_back(name);
+    }
+    SetStartMenu(names, {});
+    shell.iconFor = [this](const std::string& path) {
+        const int number = std::stoi(path.substr(path.size() - 7, 3));
+        std::unique_lock<std::mutex> lock(mutex);
+        released.wait(lock, [&] { return !held || number < passing; });
+        return ItemIconInfo{0, true};
+    };
+    passing = 5;
+    Start();
+    HWND list = Control(ControlId::ListView1);
+    Click(ControlId::Button4);
+    PumpUntil([&] { return form->IconsOutstanding() == 295; });
+    UpdateWindow(list);
+    formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
+    asked.clear();
+    LetGo([this] { passing = 6; });
+    PumpUntil([&] { return form->IconsOutstanding() == 294; });
+    UpdateWindow(list);
+    EXPECT_GT(asked[5], 0);
+    EXPECT_EQ(asked.count(4) + asked.count(6), 0u);
+
+    LetGo([this] { passing = 299; });
+    PumpUntil([&] { return form->IconsOutstanding() <= 1; });
+    UpdateWindow(list);
+    asked.clear();
+    LetGo([this] { passing = 300; });
+    PumpUntil([&] { return form->IconsOutstanding() == 0; });
+    UpdateWindow(list);
+    EXPECT_EQ(asked, (std::map<int, int>{}));
+    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+
+    ListView_EnsureVisible(list, 299, FALSE);
+    EXPECT_EQ(Shown().at("Entry 299").first, 0);
+}
+
+// A category switch paints again only the rows that show another entry or another mark.
+TEST_F(CategoryPage, ASwitchRepaintsOnlyTheRowsThatChange) {
+    SetCheck(Row("README"), true); // category 0, so gone from category 1
+    HWND list = Control(ControlId::ListView1);
+    UpdateWindow(list);
+    formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
+    asked.clear();
+    ClickCategoryButton(1);
+    UpdateWindow(list);
+    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+    std::vector<int> repainted;
+    for (const auto& row : asked)
+        repainted.push_back(row.first);
+    EXPECT_EQ(repainted, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(Listed(), Names({"Text Editor", "Player 5", "Mail", "Games", "Paint"}));
 }
 
 // "Предложить категории" pressed before the details are in shows the hourglass while the window
