@@ -193,8 +193,10 @@ void TUndo::TidyFolders() {
     const std::string keeping = KeepingFolderOf(path_);
     for (const TRecord& record : records_) {
         const std::string& kept = record.Move.NewPath;
-        // A keeping folder that still holds something stays.
-        if (record.State == TRecordState::Undone && ParentOf(ParentOf(kept)) == keeping)
+        // A keeping folder that still holds something stays. Only a record the checks allow
+        // names one: a record the journal already marked as undone was never checked here.
+        if (record.State == TRecordState::Undone && ParentOf(ParentOf(kept)) == keeping &&
+            places_.Allows(record))
             static_cast<void>(shell_.RemoveFolder(ParentOf(kept)));
     }
     if (shell_.PathExists(keeping))
