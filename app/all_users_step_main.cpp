@@ -4,6 +4,7 @@
 #include "shell/elevated_step.h"
 #include "shell/windows_shell.h"
 #include "win32/handles.h"
+#include "win32/system.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ private:
 std::optional<int> ServeAllUsersStepIfAsked(const std::vector<std::string>& args) {
     if (args.size() != 2 || args[0] != ElevatedStepOption)
         return std::nullopt;
+    // Nothing the step expands (a shortcut's target it judges) takes a variable the user set.
+    UseMachineEnvironment();
     // COM for the shell's moves, on this one thread.
     TComScope com;
     TStepShell shell;

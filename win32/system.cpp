@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <utility>
+#include <vector>
+
 std::string ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -61,6 +65,52 @@ TModule LoadSystemLibrary(const wchar_t* name) {
     if (length == 0 || length >= MAX_PATH)
         return TModule();
     return TModule(LoadLibraryExW((std::wstring(folder) + L"\\" + name).c_str(), nullptr, 0));
+}
+
+namespace {
+
+// The variables of an environment block: "NAME=value" strings, each ended by a NUL, the block by
+// another. Names that start with "=" (the current folders of drives) are the process's own.
+std::vector<std::pair<std::wstring, std::wstring>> VariablesOf(const wchar_t* block) {
+    std::vector<std::pair<std::wstring, std::wstring>> variables;
+    for (const wchar_t* entry = block; entry && *entry; entry += wcslen(entry) + 1) {
+        const wchar_t* equals = wcschr(entry + 1, L'=');
+        if (entry[0] != L'=' && equals)
+            variables.emplace_back(std::wstring(entry, equals), std::wstring(equals + 1));
+    }
+    return variables;
+}
+
+} // namespace
+
+void UseMachineEnvironment() {
+    // The inherited variables go first: nothing of them may reach the machine's block.
+    wchar_t* own = GetEnvironmentStringsW();
+    const auto inherited = VariablesOf(own);
+    if (own)
+        FreeEnvironmentStringsW(own);
+    for (const auto& variable : inherited)
+        SetEnvironmentVariableW(variable.first.c_str(), nullptr);
+    using CreateFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
+    using DestroyFn = BOOL(WINAPI*)(LPVOID);
+    const TModule userenv = LoadSystemLibrary(L"userenv.dll");
+    const auto create = ProcedureOf<CreateFn>(userenv.get(), "CreateEnvironmentBlock");
+    const auto destroy = ProcedureOf<DestroyFn>(userenv.get(), "DestroyEnvironmentBlock");
+    void* block = nullptr;
+    // Without a token, the block holds the system's variables only.
+    if (!create || !destroy || !create(&block, nullptr, FALSE))
+        return;
+    for (const auto& variable : VariablesOf(static_cast<const wchar_t*>(block)))
+        SetEnvironmentVariableW(variable.first.c_str(), variable.second.c_str());
+    destroy(block);
+    // The Windows folder as the system itself knows it (Wine's block takes it from the process's
+    // own variables, which are gone by now).
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        SetEnvironmentVariableW(L"SystemRoot", windows);
+        SetEnvironmentVariableW(L"windir", windows);
+    }
 }
 
 void PreloadSystemLibraries() {

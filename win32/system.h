@@ -14,6 +14,11 @@ std::string ExecutableFolder();
 // A text with its %VARIABLES% expanded from the environment; the text itself if that fails.
 std::string ExpandEnvironment(const std::string& text);
 
+// Replaces this process's environment with the machine's own variables (those of no user): an
+// elevated process inherits the user's, which the user, or any program of the user's, may set.
+// When the machine's cannot be read, the process is left with no variables at all.
+void UseMachineEnvironment();
+
 // Keeps DLLs from being taken from the program's folder or the current directory: from here on
 // the system loads DLLs from System32 alone (SetDefaultDllDirectories, where the system has it;
 // Windows 7 without its update lacks it, and then the current directory is taken out of the

@@ -31,6 +31,18 @@ TEST(Privileges, BothProgramsAskForNoElevation) {
     }
 }
 
+// The step's process keeps none of the variables it inherits from the user, only the machine's.
+TEST(Privileges, TheStepTakesNoVariableTheUserSet) {
+    ASSERT_TRUE(SetEnvironmentVariableW(L"SystemRoot", L"C:\\Users\\Planted"));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"ORVANE_PLANTED", L"C:\\Users\\Planted"));
+    UseMachineEnvironment();
+    EXPECT_EQ(ExpandEnvironment("%ORVANE_PLANTED%\\a.exe"), "%ORVANE_PLANTED%\\a.exe");
+    const std::string root = ExpandEnvironment("%SystemRoot%");
+    EXPECT_NE(root, "C:\\Users\\Planted");
+    EXPECT_NE(root, "%SystemRoot%");
+    EXPECT_EQ(root + "\\", ExpandEnvironment("%windir%\\")) << root;
+}
+
 // The step served by the catalogue tool started for it: the request in, its answer back, and a
 // name it is not to take named in that answer.
 TEST(Privileges, TheAllUsersStepIsServedByASecondProgramAndAnswers) {
