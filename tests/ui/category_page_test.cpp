@@ -300,6 +300,22 @@ LRESULT CALLBACK CountingFormProc(HWND window, UINT message, WPARAM wParam, LPAR
     return CallWindowProcW(formProc, window, message, wParam, lParam);
 }
 
+// Counts, while it lives, the rows the list asks the window about (into `asked`, emptied first).
+class CountingAskedRows {
+public:
+    explicit CountingAskedRows(HWND form) : form_(form) {
+        asked.clear();
+        formProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(form_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
+    }
+    ~CountingAskedRows() {
+        SetWindowLongPtrW(form_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+    }
+
+private:
+    HWND form_;
+};
+
 // An icon that arrives repaints its own row and no other, and nothing when its row is off screen;
 // scrolled to, that row shows its icon.
 TEST_F(ProgramIcons, AnArrivingIconRepaintsOnlyItsRowAndOnlyWhereItShows) {
@@ -322,24 +338,24 @@ TEST_F(ProgramIcons, AnArrivingIconRepaintsOnlyItsRowAndOnlyWhereItShows) {
     Click(ControlId::Button4);
     PumpUntil([&] { return form->IconsOutstanding() == 295; });
     UpdateWindow(list);
-    formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
-    asked.clear();
-    LetGo([this] { passing = 6; });
-    PumpUntil([&] { return form->IconsOutstanding() == 294; });
-    UpdateWindow(list);
-    EXPECT_GT(asked[5], 0);
-    EXPECT_EQ(asked.count(4) + asked.count(6), 0u);
-
+    {
+        const CountingAskedRows counting(form->Handle());
+        LetGo([this] { passing = 6; });
+        PumpUntil([&] { return form->IconsOutstanding() == 294; });
+        UpdateWindow(list);
+        EXPECT_GT(asked[5], 0);
+        EXPECT_EQ(asked.count(4) + asked.count(6), 0u);
+    }
     LetGo([this] { passing = 299; });
     PumpUntil([&] { return form->IconsOutstanding() <= 1; });
     UpdateWindow(list);
-    asked.clear();
-    LetGo([this] { passing = 300; });
-    PumpUntil([&] { return form->IconsOutstanding() == 0; });
-    UpdateWindow(list);
-    EXPECT_EQ(asked, (std::map<int, int>{}));
-    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+    {
+        const CountingAskedRows counting(form->Handle());
+        LetGo([this] { passing = 300; });
+        PumpUntil([&] { return form->IconsOutstanding() == 0; });
+        UpdateWindow(list);
+        EXPECT_EQ(asked, (std::map<int, int>{}));
+    }
 
     ListView_EnsureVisible(list, 299, FALSE);
     EXPECT_EQ(Shown().at("Entry 299").first, 0);
@@ -350,12 +366,11 @@ TEST_F(CategoryPage, ASwitchRepaintsOnlyTheRowsThatChange) {
     SetCheck(Row("README"), true); // category 0, so gone from category 1
     HWND list = Control(ControlId::ListView1);
     UpdateWindow(list);
-    formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
-    asked.clear();
-    ClickCategoryButton(1);
-    UpdateWindow(list);
-    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+    {
+        const CountingAskedRows counting(form->Handle());
+        ClickCategoryButton(1);
+        UpdateWindow(list);
+    }
     std::vector<int> repainted;
     for (const auto& row : asked)
         repainted.push_back(row.first);

@@ -24,6 +24,12 @@ protected:
         MakeFolders(Common());
         MakeFolders(User());
     }
+    // Lists the Start menu and ticks every entry into one category.
+    void ScanAllInto(int32_t category) {
+        ScanStartMenu(shell);
+        for (TStartMenu& entry : StartMenuItems)
+            entry.Category = category;
+    }
     // Distributes with the shell's questions answered `answer`; says whether every move was made
     // and which questions were asked.
     bool DistributeAnswering(int answer, std::vector<std::string>& dialogs) {
@@ -85,9 +91,7 @@ TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAt
         ASSERT_TRUE(WriteFile(User() + "\\Cards\\rules.txt", "rules"));
     };
     recreate();
-    ScanStartMenu(shell);
-    for (TStartMenu& entry : StartMenuItems)
-        entry.Category = 1;
+    ScanAllInto(1);
     ASSERT_TRUE(DistributeItems(shell).Complete());
 
     recreate();
@@ -96,9 +100,7 @@ TEST_F(Faults, ASecondRunReplacesTheSameShortcutMergesTheGroupAndKeepsTheOtherAt
     const Tree before = Snapshot(User());
     ResetCatalogue();
     UseBothFolders();
-    ScanStartMenu(shell);
-    for (TStartMenu& entry : StartMenuItems)
-        entry.Category = 1;
+    ScanAllInto(1);
     std::vector<std::string> dialogs;
     EXPECT_FALSE(DistributeAnswering(IDCANCEL, dialogs));
     EXPECT_EQ(dialogs, std::vector<std::string>{});
@@ -128,9 +130,7 @@ TEST_F(Faults, TheReapplyPutsRecreatedEntriesBackQuietlyAndTheUndoRestoresThem) 
         }
     };
     update();
-    ScanStartMenu(shell);
-    for (TStartMenu& entry : StartMenuItems)
-        entry.Category = 1;
+    ScanAllInto(1);
     ASSERT_TRUE(DistributeItems(shell).Complete());
     update();
     ASSERT_TRUE(MakeShortcut(User() + "\\New.lnk", notepad));
