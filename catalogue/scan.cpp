@@ -80,9 +80,8 @@ std::vector<TListedEntry> ListedEntries(ShellServices& shell, const std::string&
     // folded name is the entry's.
     const std::string comparableFolder = shell.ComparablePath(folder) + "\\";
     std::vector<TListedEntry> entries;
-    for (TListedName& listed :
-         shell.ListFolderWithAttributes(folder + "\\*.*", ListAllAttributes)) {
-        if (listed.Name == "." || listed.Name == ".." || IsIniFile(listed.Name))
+    for (TListedName& listed : EntriesIn(shell, folder)) {
+        if (IsIniFile(listed.Name))
             continue;
         std::string folded = shell.FoldedName(listed.Name);
         if (categories.count(folded) ||

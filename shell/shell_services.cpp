@@ -37,12 +37,20 @@ void OpenLink(ShellServices& shell, const std::string& target) {
     shell.OpenInShell(target);
 }
 
+std::vector<TListedName> EntriesIn(ShellServices& shell, const std::string& folder) {
+    std::vector<TListedName> entries;
+    for (TListedName& listed :
+         shell.ListFolderWithAttributes(folder + "\\*.*", ListAllAttributes)) {
+        if (listed.Name != "." && listed.Name != "..")
+            entries.push_back(std::move(listed));
+    }
+    return entries;
+}
+
 std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder) {
     std::vector<std::string> names;
-    for (std::string& name : shell.ListFolder(folder + "\\*.*", ListAllAttributes)) {
-        if (name != "." && name != "..")
-            names.push_back(std::move(name));
-    }
+    for (TListedName& entry : EntriesIn(shell, folder))
+        names.push_back(std::move(entry.Name));
     return names;
 }
 

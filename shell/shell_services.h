@@ -117,7 +117,10 @@ private:
 
 class ShellServices;
 
-// The names a folder holds, as its listing returns them, without "." and "..".
+// What a folder holds, as its listing returns it with each entry's attributes, without "." and
+// "..".
+std::vector<TListedName> EntriesIn(ShellServices& shell, const std::string& folder);
+// The same, the names alone.
 std::vector<std::string> NamesIn(ShellServices& shell, const std::string& folder);
 
 // Says whether a shell copy or move was done. A failure shows the code the operation returned; a
